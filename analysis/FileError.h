@@ -1,0 +1,26 @@
+// The one error the analysis library reports: a file that could not be opened or read.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace glyphmeter::analysis {
+
+class FileError : public std::runtime_error {
+public:
+    // `reason` is the operating system's own description, such as "No such file or directory".
+    FileError(std::filesystem::path path, std::string reason);
+
+    const std::filesystem::path& path() const noexcept { return path_; }
+    const std::string& reason() const noexcept { return reason_; }
+
+    // The path as UTF-8 text, for messages.
+    std::string displayPath() const;
+
+private:
+    std::filesystem::path path_;
+    std::string reason_;
+};
+
+}  // namespace glyphmeter::analysis

@@ -1,0 +1,90 @@
+// The scalar kernel and the run-time choice between kernels.
+#include "LetterKernels.h"
+
+#include <cstdlib>
+
+namespace glyphmeter::analysis {
+
+namespace {
+
+constexpr std::uint8_t notALetter = 26;
+
+constexpr std::array<std::uint8_t, 256> makeLetterIndex() {
+    std::array<std::uint8_t, 256> index{};
+    for (int byte = 0; byte < 256; ++byte) {
+        index[byte] = notALetter;
+    }
+    for (int letter = 0; letter < 26; ++letter) {
+        index['A' + letter] = static_cast<std::uint8_t>(letter);
+        index['a' + letter] = static_cast<std::uint8_t>(letter);
+    }
+    return index;
+}
+
+constexpr std::array<std::uint8_t, 256> letterIndex = makeLetterIndex();
+
+std::vector<LetterKernel> detectKernels() {
+    std::vector<LetterKernel> kernels{{"scalar", &addLettersScalar}};
+#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+    if (cpuSupportsAvx2()) {
+        kernels.push_back({"avx2", &addLettersAvx2});
+    }
+#endif
+    return kernels;
+}
+
+}  // namespace
+
+void addLettersScalar(std::span<const std::byte> bytes, LetterCounters& counts) {
+    // Four sets of counters, used in turn: a run of the same letter then updates four different
+    // memory slots instead of waiting on one store after another.
+    constexpr std::size_t ways = 4;
+    constexpr std::size_t slots = notALetter + 1;
+    std::array<std::array<std::uint32_t, slots>, ways> partial{};
+    const std::byte* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        // Flush before a 32-bit counter could overflow.
+        std::size_t chunk = left < (std::size_t{1} << 30) ? left : (std::size_t{1} << 30);
+        left -= chunk;
+        for (; chunk >= ways; chunk -= ways, p += ways) {
+            ++partial[0][letterIndex[static_cast<std::uint8_t>(p[0])]];
+            ++partial[1][letterIndex[static_cast<std::uint8_t>(p[1])]];
+            ++partial[2][letterIndex[static_cast<std::uint8_t>(p[2])]];
+            ++partial[3][letterIndex[static_cast<std::uint8_t>(p[3])]];
+        }
+        for (; chunk > 0; --chunk, ++p) {
+            ++partial[0][letterIndex[static_cast<std::uint8_t>(*p)]];
+        }
+        for (auto& way : partial) {
+            for (std::size_t letter = 0; letter < 26; ++letter) {
+                counts[letter] += way[letter];
+            }
+            way.fill(0);
+        }
+    }
+}
+
+const std::vector<LetterKernel>& supportedKernels() {
+    static const std::vector<LetterKernel> kernels = detectKernels();
+    return kernels;
+}
+
+const LetterKernel& chooseKernel(const char* requested) {
+    const auto& kernels = supportedKernels();
+    if (requested != nullptr) {
+        for (const auto& kernel : kernels) {
+            if (kernel.name == requested) {
+                return kernel;
+            }
+        }
+    }
+    return kernels.back();
+}
+
+const LetterKernel& activeKernel() {
+    static const LetterKernel& kernel = chooseKernel(std::getenv("GLYPHMETER_KERNEL"));
+    return kernel;
+}
+
+}  // namespace glyphmeter::analysis

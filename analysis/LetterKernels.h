@@ -1,0 +1,47 @@
+// The counting kernels: the innermost loop of the tally.
+//
+// A kernel only accumulates. It adds the letters of `bytes` to `counts` and never resets them, so a
+// file can be counted block by block into the same counters. Bytes 'A'..'Z' and 'a'..'z' add to
+// slots 0..25; all other bytes are ignored. Counters are 64-bit, so no block size can overflow them.
+//
+// A portable scalar kernel is always present; faster ones are added where the CPU supports them.
+// The fastest supported kernel is chosen on first use, unless the environment variable
+// GLYPHMETER_KERNEL names one ("scalar", "avx2"), which is then used if this CPU supports it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace glyphmeter::analysis {
+
+using LetterCounters = std::array<std::uint64_t, 26>;
+
+using LetterKernelFunction = void (*)(std::span<const std::byte> bytes, LetterCounters& counts);
+
+struct LetterKernel {
+    std::string_view name;
+    LetterKernelFunction add;
+};
+
+// Every kernel compiled in and supported by this CPU, the scalar one first.
+const std::vector<LetterKernel>& supportedKernels();
+
+// The kernel the tally uses (see the environment variable above).
+const LetterKernel& activeKernel();
+
+// Picks the kernel for the given GLYPHMETER_KERNEL value (null or unknown: the fastest).
+const LetterKernel& chooseKernel(const char* requested);
+
+void addLettersScalar(std::span<const std::byte> bytes, LetterCounters& counts);
+
+#if defined(__x86_64__) || defined(_M_X64)
+#define GLYPHMETER_HAVE_AVX2_KERNEL 1
+void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts);
+bool cpuSupportsAvx2() noexcept;
+#endif
+
+}  // namespace glyphmeter::analysis

@@ -1,0 +1,74 @@
+// The AVX2 kernel. Compiled for every x86-64 build through a target attribute and used only when
+// the CPU reports AVX2, so the rest of the program keeps running on any x86-64 processor.
+#include "LetterKernels.h"
+
+#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+
+#include <immintrin.h>
+
+#define GLYPHMETER_AVX2 __attribute__((target("avx2")))
+
+namespace glyphmeter::analysis {
+
+namespace {
+
+// Byte counters may take at most 255 increments before they wrap.
+constexpr std::size_t maxVectorsPerFlush = 255;
+constexpr int lettersPerPass = 13;
+
+// Counts letters First .. First+12 in `vectors` blocks of 32 bytes. OR-ing 0x20 folds 'A'..'Z'
+// onto 'a'..'z' and maps no other byte into that range, so one compare per letter suffices.
+// A compare yields -1 in each matching byte; subtracting it counts the match. Thirteen letters per
+// pass keep every byte counter in a register; the second pass rereads the same bytes from L1.
+template <int First>
+GLYPHMETER_AVX2 void countPass(const std::byte* p, std::size_t vectors, LetterCounters& counts) {
+    const __m256i caseBit = _mm256_set1_epi8(0x20);
+    __m256i hits[lettersPerPass];
+#pragma GCC unroll 13
+    for (int k = 0; k < lettersPerPass; ++k) {
+        hits[k] = _mm256_setzero_si256();
+    }
+    for (std::size_t i = 0; i < vectors; ++i) {
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
+        const __m256i folded = _mm256_or_si256(bytes, caseBit);
+#pragma GCC unroll 13
+        for (int k = 0; k < lettersPerPass; ++k) {
+            const __m256i letter = _mm256_set1_epi8(static_cast<char>('a' + First + k));
+            hits[k] = _mm256_sub_epi8(hits[k], _mm256_cmpeq_epi8(folded, letter));
+        }
+    }
+    const __m256i zero = _mm256_setzero_si256();
+#pragma GCC unroll 13
+    for (int k = 0; k < lettersPerPass; ++k) {
+        // Sum the 32 byte counters into four 64-bit lanes, then the lanes.
+        const __m256i sums = _mm256_sad_epu8(hits[k], zero);
+        const __m128i pair =
+            _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+        counts[First + k] += static_cast<std::uint64_t>(_mm_cvtsi128_si64(pair)) +
+                             static_cast<std::uint64_t>(_mm_extract_epi64(pair, 1));
+    }
+}
+
+}  // namespace
+
+GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts) {
+    const std::byte* p = bytes.data();
+    std::size_t vectors = bytes.size() / 32;
+    while (vectors > 0) {
+        const std::size_t now = vectors < maxVectorsPerFlush ? vectors : maxVectorsPerFlush;
+        countPass<0>(p, now, counts);
+        countPass<lettersPerPass>(p, now, counts);
+        p += 32 * now;
+        vectors -= now;
+    }
+    addLettersScalar(bytes.subspan(bytes.size() / 32 * 32), counts);
+}
+
+bool cpuSupportsAvx2() noexcept {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+}  // namespace glyphmeter::analysis
+
+#endif

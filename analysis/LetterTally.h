@@ -1,0 +1,68 @@
+// Counting the letters A to Z of one file.
+//
+// Every byte of the input is one character. Bytes 'a'..'z' count as 'A'..'Z'; every other byte,
+// the bytes 128..255 included, is read and ignored whatever the user's language. Accented letters
+// in any single-byte code page therefore never count, and the ASCII letters of UTF-8 and UTF-16
+// files are counted exactly (the zero bytes of UTF-16 are simply not letters).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace glyphmeter::analysis {
+
+inline constexpr int letterCount = 26;
+
+// Counting stops once this many letters have been counted (deliberately below INT32_MAX), so every
+// count and the total fit a signed 32-bit integer.
+inline constexpr std::int32_t letterLimit = 2100000000;
+
+struct LetterTally {
+    std::array<std::int32_t, letterCount> letterCounts{};  // slot 0 is A, slot 25 is Z
+    std::int32_t totalLetters = 0;                         // always the sum of letterCounts
+    bool limitReached = false;
+};
+
+// Shows one text to the user and returns once it has been dismissed.
+using MessageSink = std::function<void(const std::string&)>;
+
+// The text shown when counting stops at `limit` letters.
+std::string limitMessage(std::int32_t limit = letterLimit);
+
+class InputFile;
+
+// Reads the file at `path` once, from its first byte to its end, and counts its letters.
+//
+// Counting stops right after the letter that makes the total reach `limit`; `showMessage` then
+// receives limitMessage(limit) exactly once, on the calling thread, before this returns, and no
+// further part of the file is read. A `limit` of 0 or less stops after the first byte.
+//
+// Failing to open or read the file throws FileError naming the path and the system's reason; a
+// read error is never taken for the end of the file. The file is closed on every return path.
+// The call blocks until done; it may read with several threads internally.
+LetterTally tallyLetters(const std::filesystem::path& path, const MessageSink& showMessage,
+                         std::int32_t limit = letterLimit);
+
+// The same, for a file that is already open (standard input, for example).
+LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage,
+                         std::int32_t limit = letterLimit);
+
+namespace detail {
+
+// Large enough that a read costs little per byte, small enough to stay in the L2 cache while the
+// kernel runs over it.
+inline constexpr std::size_t defaultBlockSize = std::size_t{1} << 20;
+
+// The tally with its reading made explicit, so tests can cover many blocks with small files.
+// `threads` above 1 reads regular files with two threads.
+LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
+                         std::size_t blockSize, int threads);
+
+}  // namespace detail
+
+}  // namespace glyphmeter::analysis

@@ -1,0 +1,109 @@
+// Every kernel this CPU supports against the byte-at-a-time reference.
+#include "LetterKernels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ReferenceTally.h"
+
+namespace glyphmeter::analysis {
+namespace {
+
+using testing::randomBytes;
+using testing::referenceTally;
+
+LetterCounters expectedCounts(std::span<const std::byte> bytes) {
+    const auto reference = referenceTally(bytes);
+    LetterCounters counts{};
+    for (int letter = 0; letter < 26; ++letter) {
+        counts[letter] = static_cast<std::uint64_t>(reference.tally.letterCounts[letter]);
+    }
+    return counts;
+}
+
+}  // namespace
+
+// Names the kernel in test output instead of dumping its bytes.
+void PrintTo(const LetterKernel& kernel, std::ostream* out) { *out << kernel.name; }
+
+namespace {
+
+class KernelTest : public ::testing::TestWithParam<LetterKernel> {};
+
+TEST_P(KernelTest, agrees_with_the_reference_at_edge_sizes_and_odd_addresses) {
+    const std::size_t flushBytes = 255 * 32;
+    const std::size_t sizes[] = {0,  1,  15, 16, 17, 31, 32, 33, 63, 64, 65, flushBytes - 1,
+                                 flushBytes, flushBytes + 1, 2 * flushBytes + 33, 100003};
+    const auto pool = randomBytes(100003 + 64, 7);
+    for (const std::size_t size : sizes) {
+        for (std::size_t start = 0; start < 4; ++start) {
+            const std::span<const std::byte> bytes(pool.data() + start, size);
+            LetterCounters counts{};
+            GetParam().add(bytes, counts);
+            ASSERT_EQ(counts, expectedCounts(bytes)) << "size " << size << " start " << start;
+        }
+    }
+}
+
+TEST_P(KernelTest, agrees_with_the_reference_on_seeded_random_data) {
+    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+        const auto bytes = randomBytes(5000 + seed * 997, seed);
+        LetterCounters counts{};
+        GetParam().add(bytes, counts);
+        ASSERT_EQ(counts, expectedCounts(bytes)) << "seed " << seed;
+    }
+}
+
+TEST_P(KernelTest, long_runs_of_one_letter_do_not_wrap_narrow_counters) {
+    // Every byte of a vector lane hits the same letter: the case that overflows byte counters
+    // flushed too late.
+    for (const char letter : {'a', 'Z', 'm', 'n'}) {
+        std::vector<std::byte> bytes(3 * 255 * 32 + 77, static_cast<std::byte>(letter));
+        LetterCounters counts{};
+        GetParam().add(bytes, counts);
+        ASSERT_EQ(counts, expectedCounts(bytes)) << letter;
+    }
+}
+
+TEST_P(KernelTest, counts_only_ascii_letters_of_all_256_byte_values) {
+    std::vector<std::byte> bytes;
+    for (int repeat = 0; repeat < 40; ++repeat) {
+        for (int value = 0; value < 256; ++value) {
+            bytes.push_back(static_cast<std::byte>(value));
+        }
+    }
+    LetterCounters counts{};
+    GetParam().add(bytes, counts);
+    for (int letter = 0; letter < 26; ++letter) {
+        EXPECT_EQ(counts[letter], 80u) << static_cast<char>('A' + letter);
+    }
+}
+
+TEST_P(KernelTest, adds_to_counts_without_resetting_them) {
+    LetterCounters counts{};
+    counts[0] = 1000;
+    counts[25] = 5;
+    const char text[] = "Aardvark zigzag";
+    GetParam().add(std::as_bytes(std::span(text, std::strlen(text))), counts);
+    EXPECT_EQ(counts[0], 1004u);
+    EXPECT_EQ(counts[25], 7u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Supported, KernelTest, ::testing::ValuesIn(supportedKernels()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(KernelChoice, environment_value_picks_a_supported_kernel_and_falls_back_otherwise) {
+    EXPECT_EQ(chooseKernel("scalar").name, "scalar");
+    EXPECT_EQ(chooseKernel(nullptr).name, supportedKernels().back().name);
+    EXPECT_EQ(chooseKernel("no-such-kernel").name, supportedKernels().back().name);
+#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+    if (cpuSupportsAvx2()) {
+        EXPECT_EQ(chooseKernel("avx2").name, "avx2");
+        EXPECT_EQ(chooseKernel(nullptr).name, "avx2");
+    }
+#endif
+}
+
+}  // namespace
+}  // namespace glyphmeter::analysis

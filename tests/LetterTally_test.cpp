@@ -1,0 +1,215 @@
+// The tally over real files: results, the limit, and read failures.
+#include "LetterTally.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FileError.h"
+#include "InputFile.h"
+#include "ReferenceTally.h"
+#include "TempDir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace glyphmeter::analysis {
+namespace {
+
+using testing::randomBytes;
+using testing::referenceTally;
+using testing::TempDir;
+
+struct Messages {
+    std::vector<std::string> shown;
+    MessageSink sink() {
+        return [this](const std::string& text) { shown.push_back(text); };
+    }
+};
+
+int slot(char letter) { return letter - 'A'; }
+
+TEST(LetterTally, counts_upper_and_lower_case_together) {
+    TempDir dir;
+    Messages messages;
+    const LetterTally hello = tallyLetters(dir.write("hello.txt", "Hello, World"), messages.sink());
+    EXPECT_EQ(hello.letterCounts[slot('L')], 3);
+    EXPECT_EQ(hello.letterCounts[slot('O')], 2);
+    for (const char letter : {'D', 'E', 'H', 'R', 'W'}) {
+        EXPECT_EQ(hello.letterCounts[slot(letter)], 1) << letter;
+    }
+    EXPECT_EQ(hello.totalLetters, 10);
+    EXPECT_FALSE(hello.limitReached);
+
+    const LetterTally abc = tallyLetters(dir.write("abc.txt", "abc"), messages.sink());
+    EXPECT_EQ(abc.totalLetters, 3);
+    EXPECT_EQ(abc.letterCounts[slot('C')], 1);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(LetterTally, ignores_everything_but_ascii_letters) {
+    TempDir dir;
+    // Letter neighbours, line ends, tabs, digits, Latin-1 and UTF-8 accented letters, a NUL.
+    const std::string text = std::string("@[`{\r\n\t0129 ") + "\xe9\xc9\xf1\xdf\xc4" +
+                             "\xc3\xa9\xc3\x89" + std::string(1, '\0') + "\x7f\xff";
+    Messages messages;
+    const LetterTally tally = tallyLetters(dir.write("none.txt", text), messages.sink());
+    EXPECT_EQ(tally.totalLetters, 0);
+    EXPECT_EQ(tally.letterCounts, (std::array<std::int32_t, 26>{}));
+
+    const LetterTally empty = tallyLetters(dir.write("empty.txt", ""), messages.sink());
+    EXPECT_EQ(empty.totalLetters, 0);
+    EXPECT_FALSE(empty.limitReached);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(LetterTally, counts_the_ascii_letters_of_utf16_text) {
+    TempDir dir;
+    const char utf16[] = "\xff\xfeH\0i\0\r\0\n\0\xe9\0";  // BOM, "Hi", CR LF, e-acute
+    Messages messages;
+    const LetterTally tally = tallyLetters(
+        dir.write("utf16.txt", std::string_view(utf16, sizeof utf16 - 1)), messages.sink());
+    EXPECT_EQ(tally.totalLetters, 2);
+    EXPECT_EQ(tally.letterCounts[slot('H')], 1);
+    EXPECT_EQ(tally.letterCounts[slot('I')], 1);
+}
+
+// Small blocks make a few kilobytes span many blocks, so two readers interleave and the limit
+// lands at every position of a block.
+TEST(LetterTally, matches_the_reference_for_every_block_size_thread_count_and_limit) {
+    TempDir dir;
+    const auto bytes = randomBytes(2001, 42);
+    const auto path = dir.write("random.bin", bytes);
+    const std::int32_t letters = referenceTally(bytes).tally.totalLetters;
+    std::vector<std::int32_t> everyLimit;
+    for (std::int32_t limit = -1; limit <= letters + 1; ++limit) {
+        everyLimit.push_back(limit);
+    }
+    const std::vector<std::int32_t> someLimits{-1, 0, 1, 2, letters / 2, letters - 1, letters,
+                                               letters + 1};
+    for (const std::size_t blockSize : {1u, 7u, 64u, 1000u, 4096u}) {
+        const bool sweep = blockSize == 7 || blockSize == 64;
+        for (const int threads : {1, 2}) {
+            for (const std::int32_t limit : sweep ? everyLimit : someLimits) {
+                const auto expected = referenceTally(bytes, limit);
+                InputFile file = InputFile::open(path);
+                Messages messages;
+                const LetterTally tally =
+                    detail::tallyLetters(file, messages.sink(), limit, blockSize, threads);
+                const std::string where = "block " + std::to_string(blockSize) + " threads " +
+                                          std::to_string(threads) + " limit " +
+                                          std::to_string(limit);
+                ASSERT_EQ(tally.letterCounts, expected.tally.letterCounts) << where;
+                ASSERT_EQ(tally.totalLetters, expected.tally.totalLetters) << where;
+                ASSERT_EQ(tally.limitReached, expected.tally.limitReached) << where;
+                ASSERT_EQ(messages.shown.size(), expected.tally.limitReached ? 1u : 0u) << where;
+            }
+        }
+    }
+}
+
+TEST(LetterTally, limit_reached_on_the_last_byte_stops_with_one_message) {
+    TempDir dir;
+    Messages messages;
+    const LetterTally tally = tallyLetters(dir.write("five.txt", "ab cde"), messages.sink(), 5);
+    EXPECT_TRUE(tally.limitReached);
+    EXPECT_EQ(tally.totalLetters, 5);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], limitMessage(5));
+
+    const LetterTally under = tallyLetters(dir.path() / "five.txt", messages.sink(), 6);
+    EXPECT_FALSE(under.limitReached);
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST(LetterTally, limit_message_reads_as_designed) {
+    EXPECT_EQ(limitMessage(),
+              "Input file size exceeds this programs maximum of 2100000000 chars.  Counting "
+              "stopped at this point, but results will be valid up to this point.");
+}
+
+TEST(LetterTally, failures_name_the_path_and_the_reason) {
+    TempDir dir;
+    const auto expectFailure = [](const std::filesystem::path& path, const std::string& reason) {
+        try {
+            tallyLetters(path, {});
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.path(), path);
+            EXPECT_EQ(error.reason(), reason);
+            EXPECT_EQ(std::string(error.what()), error.displayPath() + ": " + reason);
+        }
+    };
+    expectFailure(dir.path() / "missing.txt", "No such file or directory");
+    expectFailure(dir.path(), "Is a directory");
+}
+
+#ifndef _WIN32
+int openDescriptors() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(LetterTally, read_error_is_never_taken_for_the_end_of_the_file) {
+    // Reading the process's own memory at address 0 fails with an I/O error, even as root.
+    const int before = openDescriptors();
+    for (const int threads : {1, 2}) {
+        InputFile file = InputFile::open("/proc/self/mem");
+        EXPECT_THROW(detail::tallyLetters(file, {}, letterLimit, 4096, threads), FileError);
+    }
+    try {
+        tallyLetters("/proc/self/mem", {});
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.reason(), "Input/output error");
+        EXPECT_EQ(error.displayPath(), "/proc/self/mem");
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST(LetterTally, unreadable_file_reports_permission_denied) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "running as root: file permissions do not stop root from reading";
+    }
+    TempDir dir;
+    const auto path = dir.write("locked.txt", "abc");
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    EXPECT_THROW(
+        {
+            try {
+                tallyLetters(path, {});
+            } catch (const FileError& error) {
+                EXPECT_EQ(error.reason(), "Permission denied");
+                throw;
+            }
+        },
+        FileError);
+}
+
+TEST(LetterTally, reads_a_pipe_to_its_end) {
+    TempDir dir;
+    const auto fifo = dir.path() / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto bytes = randomBytes(300000, 3);
+    std::thread writer([&] {
+        std::FILE* out = std::fopen(fifo.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+    });
+    InputFile file = InputFile::open(fifo);
+    EXPECT_FALSE(file.supportsPositionedReads());
+    const LetterTally tally = tallyLetters(file, {});
+    writer.join();
+    EXPECT_EQ(tally.letterCounts, referenceTally(bytes).tally.letterCounts);
+}
+#endif
+
+}  // namespace
+}  // namespace glyphmeter::analysis

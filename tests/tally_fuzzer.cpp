@@ -1,0 +1,66 @@
+// libFuzzer target: the tally, with every kernel, block size, reader count and limit the input
+// picks, must agree with the byte-at-a-time reference on arbitrary bytes.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "InputFile.h"
+#include "LetterKernels.h"
+#include "LetterTally.h"
+#include "ReferenceTally.h"
+
+using namespace glyphmeter;
+
+namespace {
+
+const std::string& scratchFile() {
+    static const std::string path = "/dev/shm/glyphmeter-fuzz-" + std::to_string(::getpid());
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 6) {
+        return 0;
+    }
+    std::uint32_t rawLimit;
+    std::memcpy(&rawLimit, data, 4);
+    const std::size_t blockSize = 1 + data[4] % 97;
+    const int threads = 1 + data[5] % 2;
+    const std::span<const std::byte> bytes(reinterpret_cast<const std::byte*>(data + 6), size - 6);
+    // Limits near the number of letters matter most; keep them in reach.
+    const auto limit = static_cast<std::int32_t>(rawLimit % (bytes.size() + 3)) - 1;
+
+    const auto expected = testing::referenceTally(bytes, limit);
+
+    for (const auto& kernel : analysis::supportedKernels()) {
+        analysis::LetterCounters counts{};
+        kernel.add(bytes, counts);
+        const auto whole = testing::referenceTally(bytes);
+        for (int letter = 0; letter < 26; ++letter) {
+            if (counts[letter] != static_cast<std::uint64_t>(whole.tally.letterCounts[letter])) {
+                std::abort();
+            }
+        }
+    }
+
+    std::FILE* out = std::fopen(scratchFile().c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    int messages = 0;
+    auto file = analysis::InputFile::open(scratchFile());
+    const auto tally = analysis::detail::tallyLetters(
+        file, [&](const std::string&) { ++messages; }, limit, blockSize, threads);
+    if (tally.letterCounts != expected.tally.letterCounts ||
+        tally.totalLetters != expected.tally.totalLetters ||
+        tally.limitReached != expected.tally.limitReached ||
+        messages != (expected.tally.limitReached ? 1 : 0)) {
+        std::abort();
+    }
+    return 0;
+}
