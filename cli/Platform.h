@@ -1,0 +1,16 @@
+// The few things the command-line tool does differently on each platform.
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+namespace glyphmeter::cli {
+
+// The program's arguments after its own name. Windows takes them from the wide command line, so
+// file names outside the ANSI code page survive; elsewhere they are argv's bytes.
+std::vector<std::filesystem::path> commandLineArguments(int argc, char** argv);
+
+// Makes standard input and output carry bytes unchanged: no "\r\n" for "\n" on Windows.
+void useBinaryStandardStreams();
+
+}  // namespace glyphmeter::cli
