@@ -18,6 +18,8 @@ FileError::FileError(std::filesystem::path path, std::string reason)
       path_(std::move(path)),
       reason_(std::move(reason)) {}
 
-std::string FileError::displayPath() const { return utf8(path_); }
+std::string FileError::displayPath() const {
+    return utf8(path_);
+}
 
 }  // namespace glyphmeter::analysis

@@ -8,7 +8,7 @@
 namespace glyphmeter::analysis {
 
 class FileError : public std::runtime_error {
-public:
+  public:
     // `reason` is the operating system's own description, such as "No such file or directory".
     FileError(std::filesystem::path path, std::string reason);
 
@@ -18,7 +18,7 @@ public:
     // The path as UTF-8 text, for messages.
     std::string displayPath() const;
 
-private:
+  private:
     std::filesystem::path path_;
     std::string reason_;
 };

@@ -10,7 +10,9 @@ namespace {
 
 // Rounds half to even (the default floating-point rounding mode); std::round would round half
 // away from zero.
-std::int32_t roundHalfEven(double value) { return static_cast<std::int32_t>(std::nearbyint(value)); }
+std::int32_t roundHalfEven(double value) {
+    return static_cast<std::int32_t>(std::nearbyint(value));
+}
 
 double quotient(std::int32_t count, std::int32_t total) {
     return static_cast<double>(count) / static_cast<double>(total);

@@ -11,7 +11,7 @@
 namespace glyphmeter::analysis {
 
 class InputFile {
-public:
+  public:
     // Opens `path` read-only. Throws FileError (missing, permission denied, a directory, ...).
     static InputFile open(const std::filesystem::path& path);
     // The process's standard input, not closed by this object.
@@ -34,7 +34,7 @@ public:
 
     const std::filesystem::path& path() const noexcept { return path_; }
 
-private:
+  private:
     using Handle = std::intptr_t;
     InputFile(std::filesystem::path path, Handle handle, bool owned, bool positioned);
 

@@ -14,7 +14,9 @@ namespace glyphmeter::analysis {
 
 namespace {
 
-std::string systemReason(int error) { return std::generic_category().message(error); }
+std::string systemReason(int error) {
+    return std::generic_category().message(error);
+}
 
 [[noreturn]] void fail(const std::filesystem::path& path, int error) {
     throw FileError(path, systemReason(error));

@@ -2,7 +2,8 @@
 //
 // A kernel only accumulates. It adds the letters of `bytes` to `counts` and never resets them, so a
 // file can be counted block by block into the same counters. Bytes 'A'..'Z' and 'a'..'z' add to
-// slots 0..25; all other bytes are ignored. Counters are 64-bit, so no block size can overflow them.
+// slots 0..25; all other bytes are ignored. Counters are 64-bit, so no block size can overflow
+// them.
 //
 // A portable scalar kernel is always present; faster ones are added where the CPU supports them.
 // The fastest supported kernel is chosen on first use, unless the environment variable

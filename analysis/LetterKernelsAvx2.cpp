@@ -14,32 +14,33 @@ namespace {
 
 // Byte counters may take at most 255 increments before they wrap.
 constexpr std::size_t maxVectorsPerFlush = 255;
-constexpr int lettersPerPass = 13;
 
-// Counts letters First .. First+12 in `vectors` blocks of 32 bytes. OR-ing 0x20 folds 'A'..'Z'
-// onto 'a'..'z' and maps no other byte into that range, so one compare per letter suffices.
-// A compare yields -1 in each matching byte; subtracting it counts the match. Thirteen letters per
-// pass keep every byte counter in a register; the second pass rereads the same bytes from L1.
-template <int First>
+// Counts letters First .. First+Letters-1 in `vectors` blocks of 32 bytes. OR-ing 0x20 folds
+// 'A'..'Z' onto 'a'..'z' and maps no other byte into that range, so one compare per letter
+// suffices. A compare yields -1 in each matching byte; subtracting it counts the match.
+// The 26 letters are split into four passes over the same L1-resident bytes: with at most seven
+// counters and seven letter constants live, a pass fits the sixteen vector registers, where one
+// or two larger passes spill counters to the stack and run at about half the speed.
+template <int First, int Letters>
 GLYPHMETER_AVX2 void countPass(const std::byte* p, std::size_t vectors, LetterCounters& counts) {
     const __m256i caseBit = _mm256_set1_epi8(0x20);
-    __m256i hits[lettersPerPass];
-#pragma GCC unroll 13
-    for (int k = 0; k < lettersPerPass; ++k) {
+    __m256i hits[Letters];
+#pragma GCC unroll 7
+    for (int k = 0; k < Letters; ++k) {
         hits[k] = _mm256_setzero_si256();
     }
     for (std::size_t i = 0; i < vectors; ++i) {
         const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
         const __m256i folded = _mm256_or_si256(bytes, caseBit);
-#pragma GCC unroll 13
-        for (int k = 0; k < lettersPerPass; ++k) {
+#pragma GCC unroll 7
+        for (int k = 0; k < Letters; ++k) {
             const __m256i letter = _mm256_set1_epi8(static_cast<char>('a' + First + k));
             hits[k] = _mm256_sub_epi8(hits[k], _mm256_cmpeq_epi8(folded, letter));
         }
     }
     const __m256i zero = _mm256_setzero_si256();
-#pragma GCC unroll 13
-    for (int k = 0; k < lettersPerPass; ++k) {
+#pragma GCC unroll 7
+    for (int k = 0; k < Letters; ++k) {
         // Sum the 32 byte counters into four 64-bit lanes, then the lanes.
         const __m256i sums = _mm256_sad_epu8(hits[k], zero);
         const __m128i pair =
@@ -56,8 +57,10 @@ GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterCoun
     std::size_t vectors = bytes.size() / 32;
     while (vectors > 0) {
         const std::size_t now = vectors < maxVectorsPerFlush ? vectors : maxVectorsPerFlush;
-        countPass<0>(p, now, counts);
-        countPass<lettersPerPass>(p, now, counts);
+        countPass<0, 7>(p, now, counts);
+        countPass<7, 7>(p, now, counts);
+        countPass<14, 6>(p, now, counts);
+        countPass<20, 6>(p, now, counts);
         p += 32 * now;
         vectors -= now;
     }

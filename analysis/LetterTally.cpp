@@ -28,7 +28,7 @@ bool isLetter(std::byte b) {
 }
 
 class TallyRun {
-public:
+  public:
     TallyRun(InputFile& file, std::int32_t limit, std::size_t blockSize)
         : file_(file), limit_(limit), blockSize_(blockSize) {}
 
@@ -40,7 +40,7 @@ public:
     // Rethrows a read failure, then returns the counts.
     LetterTally result() const;
 
-private:
+  private:
     bool mayReadAnotherBlock() const {
         // `inFlight_` bounds the letters of blocks read but not yet committed. With none in flight
         // the next block is needed whatever the limit.

@@ -66,7 +66,9 @@ std::string signedNumberText(double value) {
     return (negative ? "-" : " ") + digits;
 }
 
-std::string plainNumberText(std::int64_t value) { return toChars(value); }
+std::string plainNumberText(std::int64_t value) {
+    return toChars(value);
+}
 
 std::string plainNumberText(double value, std::string_view decimalSeparator) {
     std::string digits = fifteenDigits(value);

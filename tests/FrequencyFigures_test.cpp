@@ -20,7 +20,9 @@ LetterTally tallyOf(std::string_view text) {
     return tally;
 }
 
-int slot(char letter) { return letter - 'A'; }
+int slot(char letter) {
+    return letter - 'A';
+}
 
 TEST(FrequencyFigures, hello_world_gives_the_worked_texts_and_bars) {
     const FrequencyTexts texts = describeTally(tallyOf("Hello, World"));
@@ -72,12 +74,11 @@ TEST(FrequencyFigures, rounding_is_half_to_even_after_the_quotient) {
         int total;
         int figure;
     } cases[] = {
-        {1, 32, 312},    // 312.5
-        {3, 32, 938},    // 937.5
-        {1, 20000, 0},   // 0.5
-        {3, 20000, 1},   // 1.4999999999999998, where 3 * 10000 / 20000 would give 2
-        {2, 3, 6667},
-        {6, 47, 1277},
+        {1, 32, 312},   // 312.5
+        {3, 32, 938},   // 937.5
+        {1, 20000, 0},  // 0.5
+        {3, 20000, 1},  // 1.4999999999999998, where 3 * 10000 / 20000 would give 2
+        {2, 3, 6667},  {6, 47, 1277},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(frequencyFigure(c.count, c.total), c.figure) << c.count << "/" << c.total;

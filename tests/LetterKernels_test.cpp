@@ -25,7 +25,9 @@ LetterCounters expectedCounts(std::span<const std::byte> bytes) {
 }  // namespace
 
 // Names the kernel in test output instead of dumping its bytes.
-void PrintTo(const LetterKernel& kernel, std::ostream* out) { *out << kernel.name; }
+void PrintTo(const LetterKernel& kernel, std::ostream* out) {
+    *out << kernel.name;
+}
 
 namespace {
 
@@ -33,8 +35,22 @@ class KernelTest : public ::testing::TestWithParam<LetterKernel> {};
 
 TEST_P(KernelTest, agrees_with_the_reference_at_edge_sizes_and_odd_addresses) {
     const std::size_t flushBytes = 255 * 32;
-    const std::size_t sizes[] = {0,  1,  15, 16, 17, 31, 32, 33, 63, 64, 65, flushBytes - 1,
-                                 flushBytes, flushBytes + 1, 2 * flushBytes + 33, 100003};
+    const std::size_t sizes[] = {0,
+                                 1,
+                                 15,
+                                 16,
+                                 17,
+                                 31,
+                                 32,
+                                 33,
+                                 63,
+                                 64,
+                                 65,
+                                 flushBytes - 1,
+                                 flushBytes,
+                                 flushBytes + 1,
+                                 2 * flushBytes + 33,
+                                 100003};
     const auto pool = randomBytes(100003 + 64, 7);
     for (const std::size_t size : sizes) {
         for (std::size_t start = 0; start < 4; ++start) {

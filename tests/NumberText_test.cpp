@@ -77,7 +77,9 @@ TEST(NumberText, plain_form_rounds_to_fifteen_significant_digits) {
 
 TEST(NumberText, plain_form_uses_the_given_separator_and_the_signed_form_never_does) {
     EXPECT_EQ(plainNumberText(0.3, ","), "0,3");
-    EXPECT_EQ(plainNumberText(2.0 / 3, "\xd9\xab"), "0\xd9\xab" "666666666666667");
+    EXPECT_EQ(plainNumberText(2.0 / 3, "\xd9\xab"),
+              "0\xd9\xab"
+              "666666666666667");
     EXPECT_EQ(plainNumberText(1.0, ","), "1");
     EXPECT_EQ(signedNumberText(0.3), " .3");
 }

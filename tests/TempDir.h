@@ -10,7 +10,7 @@
 namespace glyphmeter::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device seed;
         std::mt19937_64 engine(seed());
@@ -31,7 +31,8 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-    std::filesystem::path write(const std::filesystem::path& name, std::span<const std::byte> bytes) const {
+    std::filesystem::path write(const std::filesystem::path& name,
+                                std::span<const std::byte> bytes) const {
         const auto file = path_ / name;
         std::ofstream out(file, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -42,7 +43,7 @@ public:
         return write(name, std::as_bytes(std::span(text.data(), text.size())));
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
