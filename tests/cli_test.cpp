@@ -1,0 +1,256 @@
+// glyphmeter-cli run as a separate process: its output, error texts and exit statuses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "RunProcess.h"
+#include "TempDir.h"
+
+namespace glyphmeter::testing {
+namespace {
+
+const std::filesystem::path program = GLYPHMETER_CLI_PATH;
+
+const std::string helloCsv =
+    "letter,count,frequency\n"
+    "A,0,0.0000\nB,0,0.0000\nC,0,0.0000\nD,1,0.1000\nE,1,0.1000\nF,0,0.0000\nG,0,0.0000\n"
+    "H,1,0.1000\nI,0,0.0000\nJ,0,0.0000\nK,0,0.0000\nL,3,0.3000\nM,0,0.0000\nN,0,0.0000\n"
+    "O,2,0.2000\nP,0,0.0000\nQ,0,0.0000\nR,1,0.1000\nS,0,0.0000\nT,0,0.0000\nU,0,0.0000\n"
+    "V,0,0.0000\nW,1,0.1000\nX,0,0.0000\nY,0,0.0000\nZ,0,0.0000\n";
+
+const std::string limitText =
+    " chars.  Counting stopped at this point, but results will be valid up to this point.";
+
+// Runs the tool; unless the run sets variables, the letter limit variable is emptied so the
+// outer environment cannot matter.
+ProcessResult cli(std::vector<std::string> arguments, ProcessRun run = {}) {
+    run.arguments = std::move(arguments);
+    if (run.environment.empty()) {
+        run.environment.push_back({"GLYPHMETER_LETTER_LIMIT", ""});
+    }
+    return runProcess(program, run);
+}
+
+ProcessRun withLimit(const std::string& limit) {
+    ProcessRun run;
+    run.environment.push_back({"GLYPHMETER_LETTER_LIMIT", limit});
+    return run;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        result.push_back(text.substr(start, end - start));
+    }
+    return result;
+}
+
+std::string lineStartingWith(const std::string& text, const std::string& prefix) {
+    for (const std::string& line : lines(text)) {
+        if (line.starts_with(prefix)) {
+            return line;
+        }
+    }
+    return "(no line starts with '" + prefix + "')";
+}
+
+TEST(CommandLineTool, csv_is_exactly_the_27_lines) {
+    TempDir dir;
+    const ProcessResult result = cli({"--csv", dir.write("hello.txt", "Hello, World").string()});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, helloCsv);
+    EXPECT_EQ(result.standardError, "");
+}
+
+TEST(CommandLineTool, table_shows_counts_four_decimals_bars_scaled_to_the_top_letter_and_totals) {
+    TempDir dir;
+    const ProcessResult result = cli({dir.write("hello.txt", "Hello, World").string()});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardError, "");
+    // Bars as on screen at 100 twips a column: L grows 3500 twips, O 2333.3, D 1166.7.
+    EXPECT_EQ(lineStartingWith(result.standardOutput, "     L"),
+              "     L           3     0.3000  " + std::string(35, '#'));
+    EXPECT_EQ(lineStartingWith(result.standardOutput, "     O"),
+              "     O           2     0.2000  " + std::string(23, '#'));
+    EXPECT_EQ(lineStartingWith(result.standardOutput, "     D"),
+              "     D           1     0.1000  " + std::string(12, '#'));
+    EXPECT_EQ(lineStartingWith(result.standardOutput, "     A"), "     A           0     0.0000");
+    EXPECT_EQ(lineStartingWith(result.standardOutput, "Total"), "Total letters: 10");
+    EXPECT_EQ(lineStartingWith(result.standardOutput, "Largest"), "Largest frequency: 0.3");
+
+    // Mississippi: the top letters' bar figure 364 exceeds 1000 * 4/11, yet the bar stays full.
+    const ProcessResult mississippi = cli({dir.write("m.txt", "Mississippi").string()});
+    EXPECT_EQ(lineStartingWith(mississippi.standardOutput, "     S"),
+              "     S           4     0.3636  " + std::string(35, '#'));
+    EXPECT_EQ(lineStartingWith(mississippi.standardOutput, "Largest"),
+              "Largest frequency: 0.363636363636364");
+}
+
+TEST(CommandLineTool, json_holds_file_totals_and_every_letter) {
+    TempDir dir;
+    const auto file = dir.write("m.txt", "Mississippi");
+    const ProcessResult result = cli({"--json", file.string()});
+    EXPECT_EQ(result.exitStatus, 0);
+    const std::string& json = result.standardOutput;
+    EXPECT_TRUE(json.starts_with("{\n")) << json;
+    EXPECT_TRUE(json.ends_with("}\n")) << json;
+    EXPECT_NE(json.find("\"file\": \"" + file.string() + "\","), std::string::npos) << json;
+    EXPECT_NE(json.find("\"total\": 11,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"largestFrequency\": 0.363636363636364,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"limitReached\": false,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"A\": {\"count\": 0, \"frequency\": 0.0000},"), std::string::npos);
+    EXPECT_NE(json.find("\"M\": {\"count\": 1, \"frequency\": 0.0909},"), std::string::npos);
+    EXPECT_NE(json.find("\"Z\": {\"count\": 0, \"frequency\": 0.0000}\n"), std::string::npos);
+    std::size_t letters = 0;
+    for (std::size_t at = 0; (at = json.find("\"count\"", at)) != std::string::npos; ++at) {
+        ++letters;
+    }
+    EXPECT_EQ(letters, 26u);
+}
+
+TEST(CommandLineTool, file_without_letters_gives_zero_figures) {
+    TempDir dir;
+    const auto file = dir.write("digits.txt", "0123 456\r\n");
+    const ProcessResult csv = cli({"--csv", file.string()});
+    EXPECT_EQ(csv.exitStatus, 0);
+    EXPECT_EQ(lines(csv.standardOutput).size(), 27u);
+    EXPECT_EQ(lineStartingWith(csv.standardOutput, "E,"), "E,0,0.0000");
+    const ProcessResult json = cli({"--json", file.string()});
+    EXPECT_NE(json.standardOutput.find("\"largestFrequency\": 0,"), std::string::npos);
+    const ProcessResult table = cli({file.string()});
+    EXPECT_EQ(lineStartingWith(table.standardOutput, "Total"), "Total letters: 0");
+}
+
+TEST(CommandLineTool, dash_reads_standard_input) {
+    ProcessRun run;
+    run.standardInput = "Hello, World";
+    const ProcessResult result = cli({"--csv", "-"}, run);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, helloCsv);
+
+    run.standardInput = "abc";
+    const ProcessResult json = cli({"--json", "-"}, run);
+    EXPECT_NE(json.standardOutput.find("\"file\": \"-\","), std::string::npos);
+    EXPECT_NE(json.standardOutput.find("\"total\": 3,"), std::string::npos);
+}
+
+#ifdef __linux__
+TEST(CommandLineTool, json_file_name_is_escaped_and_always_valid_utf8) {
+    TempDir dir;
+    // A quote, a backslash, control characters, a stray byte 0xFF and a valid UTF-8 "é".
+    const auto file = dir.write("q\"b\\n\nt\t\x01-\xff-\xc3\xa9", "x");
+    const ProcessResult result = cli({"--json", file.string()});
+    EXPECT_EQ(result.exitStatus, 0);
+    const std::string expected = "\"file\": \"" + dir.path().string() +
+                                 "/q\\\"b\\\\n\\nt\\t\\u0001-\xef\xbf\xbd-\xc3\xa9\",";
+    EXPECT_NE(result.standardOutput.find(expected), std::string::npos) << result.standardOutput;
+}
+#endif
+
+TEST(CommandLineTool, unreadable_files_exit_1_naming_the_file_and_reason) {
+    TempDir dir;
+    struct Case {
+        std::string path;
+        std::string reason;
+    };
+    std::vector<Case> cases = {
+        {(dir.path() / "missing.txt").string(), "No such file or directory"},
+        {dir.path().string(), "Is a directory"},
+    };
+#ifdef __linux__
+    // Reading /proc/self/mem from offset 0 fails in the middle of reading, even as root.
+    cases.push_back({"/proc/self/mem", "Input/output error"});
+#endif
+    for (const Case& c : cases) {
+        for (const char* format : {"--csv", "--json"}) {
+            const ProcessResult result = cli({format, c.path});
+            EXPECT_EQ(result.exitStatus, 1) << c.path;
+            EXPECT_EQ(result.standardError, "glyphmeter-cli: " + c.path + ": " + c.reason + "\n");
+            EXPECT_EQ(result.standardOutput, "") << c.path;
+        }
+    }
+}
+
+TEST(CommandLineTool, usage_errors_exit_2_with_the_usage_on_standard_error) {
+    TempDir dir;
+    const std::string file = dir.write("a.txt", "a").string();
+    const std::vector<std::vector<std::string>> commandLines = {
+        {},           {"--csv"},
+        {file, file}, {"--frobnicate", file},
+        {"-x", file}, {"--csv", "--json", file},
+    };
+    for (const auto& arguments : commandLines) {
+        const ProcessResult result = cli(arguments);
+        const std::string shown = arguments.empty() ? "(none)" : arguments.front();
+        EXPECT_EQ(result.exitStatus, 2) << shown;
+        EXPECT_NE(result.standardError.find("Usage: glyphmeter-cli [--csv | --json] FILE"),
+                  std::string::npos)
+            << shown << ": " << result.standardError;
+        EXPECT_EQ(result.standardOutput, "") << shown;
+    }
+}
+
+TEST(CommandLineTool, help_and_version_write_to_standard_output) {
+    const ProcessResult help = cli({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_TRUE(help.standardOutput.starts_with("Usage: glyphmeter-cli [--csv | --json] FILE\n"));
+    EXPECT_NE(help.standardOutput.find("GLYPHMETER_LETTER_LIMIT"), std::string::npos);
+    EXPECT_EQ(help.standardError, "");
+
+    const ProcessResult version = cli({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.standardOutput, "glyphmeter-cli 1.05\n");
+}
+
+TEST(CommandLineTool, limit_is_reported_on_standard_error_then_partial_results_follow) {
+    TempDir dir;
+    const std::string file = dir.write("hello.txt", "Hello, World").string();
+    // Stops right after "Hello": H 1, E 1, L 2, O 1.
+    const ProcessResult csv = cli({"--csv", file}, withLimit("5"));
+    EXPECT_EQ(csv.exitStatus, 0);
+    EXPECT_EQ(csv.standardError, "glyphmeter-cli: " + file +
+                                     ": Input file size exceeds this programs maximum of 5" +
+                                     limitText + "\n");
+    EXPECT_EQ(lineStartingWith(csv.standardOutput, "H,"), "H,1,0.2000");
+    EXPECT_EQ(lineStartingWith(csv.standardOutput, "L,"), "L,2,0.4000");
+    EXPECT_EQ(lineStartingWith(csv.standardOutput, "W,"), "W,0,0.0000");
+
+    const ProcessResult json = cli({"--json", file}, withLimit("5"));
+    EXPECT_NE(json.standardOutput.find("\"total\": 5,"), std::string::npos);
+    EXPECT_NE(json.standardOutput.find("\"limitReached\": true,"), std::string::npos);
+
+    const ProcessResult notReached = cli({"--json", file}, withLimit("11"));
+    EXPECT_EQ(notReached.standardError, "");
+    EXPECT_NE(notReached.standardOutput.find("\"limitReached\": false,"), std::string::npos);
+
+    for (const char* wrong : {"0", "-1", "5x", "2100000001", "99999999999"}) {
+        const ProcessResult result = cli({"--csv", file}, withLimit(wrong));
+        EXPECT_EQ(result.exitStatus, 2) << wrong;
+        EXPECT_TRUE(result.standardError.starts_with("glyphmeter-cli: GLYPHMETER_LETTER_LIMIT:"))
+            << wrong << ": " << result.standardError;
+        EXPECT_EQ(result.standardOutput, "") << wrong;
+    }
+}
+
+#ifdef __linux__
+TEST(CommandLineTool, failing_to_write_the_results_exits_1) {
+    TempDir dir;
+    const std::string file = dir.write("hello.txt", "Hello, World").string();
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--csv", file}, {"--json", file}, {file}, {"--help"}}) {
+        ProcessRun run;
+        run.standardOutputFile = "/dev/full";
+        const ProcessResult result = cli(arguments, run);
+        EXPECT_EQ(result.exitStatus, 1) << arguments.front();
+        EXPECT_EQ(result.standardError,
+                  "glyphmeter-cli: standard output: No space left on device\n");
+    }
+}
+#endif
+
+}  // namespace
+}  // namespace glyphmeter::testing
