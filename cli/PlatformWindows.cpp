@@ -1,8 +1,10 @@
 // Platform.h on Windows: wide arguments and binary standard streams.
+// windows.h first: shellapi.h depends on its declarations.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 

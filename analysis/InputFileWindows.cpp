@@ -1,0 +1,180 @@
+// InputFile on Windows: CreateFileW, and ReadFile with or without an explicit offset.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "FileError.h"
+#include "InputFile.h"
+
+namespace glyphmeter::analysis {
+
+namespace {
+
+// Windows has no message of its own for opening a folder as a file: it says "Access is denied".
+constexpr const char* folderReason = "Is a folder, not a file.";
+
+// The largest single ReadFile request: its length is a DWORD.
+constexpr std::size_t maxRequest = std::size_t{1} << 30;
+
+HANDLE native(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+std::string utf8(const wchar_t* text, int length) {
+    if (length <= 0) {
+        return {};
+    }
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+// The system's description of `error` in the user's language, as UTF-8 and without the line
+// break Windows ends its messages with (the closing full stop stays, as Windows writes it).
+std::string systemReason(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::string reason;
+    if (length > 0 && buffer != nullptr) {
+        DWORD end = length;
+        while (end > 0 &&
+               (buffer[end - 1] == L'\r' || buffer[end - 1] == L'\n' || buffer[end - 1] == L' ')) {
+            --end;
+        }
+        reason = utf8(buffer, static_cast<int>(end));
+    }
+    if (buffer != nullptr) {
+        ::LocalFree(buffer);
+    }
+    if (reason.empty()) {
+        reason = "Windows error " + std::to_string(error) + ".";
+    }
+    return reason;
+}
+
+[[noreturn]] void fail(const std::filesystem::path& path, DWORD error) {
+    throw FileError(path, systemReason(error));
+}
+
+bool isFolder(const std::filesystem::path& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Positioned reads need a file on disk; pipes, consoles and devices are read in sequence.
+bool isDiskFile(HANDLE handle) {
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    return ::GetFileInformationByHandle(handle, &info) != 0 &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+DWORD requestSize(std::size_t left) {
+    return static_cast<DWORD>(left < maxRequest ? left : maxRequest);
+}
+
+}  // namespace
+
+InputFile::InputFile(std::filesystem::path path, Handle handle, bool owned, bool positioned)
+    : path_(std::move(path)), handle_(handle), owned_(owned), positioned_(positioned) {}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : path_(std::move(other.path_)),
+      handle_(other.handle_),
+      owned_(std::exchange(other.owned_, false)),
+      positioned_(other.positioned_) {}
+
+InputFile::~InputFile() {
+    if (owned_) {
+        ::CloseHandle(native(handle_));
+    }
+}
+
+InputFile InputFile::open(const std::filesystem::path& path) {
+    // Share everything: the file is only read, and another program writing, renaming or deleting
+    // it meanwhile should not be refused because of us.
+    const HANDLE handle = ::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_ACCESS_DENIED && isFolder(path)) {
+            throw FileError(path, folderReason);
+        }
+        fail(path, error);
+    }
+    InputFile file(path, reinterpret_cast<Handle>(handle), true, false);
+    file.positioned_ = isDiskFile(handle);
+    return file;
+}
+
+InputFile InputFile::standardInput() {
+    const HANDLE handle = ::GetStdHandle(STD_INPUT_HANDLE);
+    LARGE_INTEGER position{};
+    // A redirected file read from its start may be read by blocks at offsets, like a named file.
+    const bool positioned = handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+                            isDiskFile(handle) &&
+                            ::SetFilePointerEx(handle, LARGE_INTEGER{}, &position, FILE_CURRENT) &&
+                            position.QuadPart == 0;
+    return InputFile("-", reinterpret_cast<Handle>(handle), false, positioned);
+}
+
+std::size_t InputFile::readAt(std::uint64_t offset, std::span<std::byte> buffer) {
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const std::uint64_t at = offset + done;
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at & 0xffffffffu);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        DWORD got = 0;
+        if (!::ReadFile(native(handle_), buffer.data() + done, requestSize(buffer.size() - done),
+                        &got, &where)) {
+            const DWORD error = ::GetLastError();
+            // A read that starts at or past the end of a file reports this instead of 0 bytes.
+            if (error == ERROR_HANDLE_EOF) {
+                break;
+            }
+            fail(path_, error);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return done;
+}
+
+std::size_t InputFile::read(std::span<std::byte> buffer) {
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        DWORD got = 0;
+        if (!::ReadFile(native(handle_), buffer.data() + done, requestSize(buffer.size() - done),
+                        &got, nullptr)) {
+            const DWORD error = ::GetLastError();
+            // The writing end of a pipe has closed: that is how a pipe ends on Windows.
+            if (error == ERROR_BROKEN_PIPE) {
+                break;
+            }
+            fail(path_, error);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return done;
+}
+
+}  // namespace glyphmeter::analysis
