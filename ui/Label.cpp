@@ -1,6 +1,10 @@
 // Caption labels placed in twips, text at the top, wrapped and clipped.
 #include "Label.h"
 
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QRegularExpression>
+
 #include "Twips.h"
 
 namespace glyphmeter::ui {
@@ -53,6 +57,57 @@ void Label::setOpaque(const QColor& background) {
 
 void Label::setTransparent() {
     setAutoFillBackground(false);
+}
+
+QStringList Label::wrappedLines() const {
+    const QFontMetricsF metrics(font());
+    const qreal room = width();
+    QStringList lines;
+    const QStringList paragraphs =
+        text().split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")));
+    for (const QString& paragraph : paragraphs) {
+        QString line;
+        qsizetype position = 0;
+        while (position < paragraph.size()) {
+            // The next word with the spaces in front of it.
+            qsizetype end = position;
+            while (end < paragraph.size() && paragraph[end] == u' ') {
+                ++end;
+            }
+            while (end < paragraph.size() && paragraph[end] != u' ') {
+                ++end;
+            }
+            const QString piece = paragraph.mid(position, end - position);
+            if (!line.trimmed().isEmpty() && metrics.horizontalAdvance(line + piece) > room) {
+                // The word starts the next line; the spaces at the break are dropped.
+                lines.append(line);
+                line = piece.trimmed();
+            } else {
+                line += piece;
+            }
+            position = end;
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+void Label::paintEvent(QPaintEvent*) {
+    // The background, when opaque, is already filled; the text is drawn line by line from the
+    // top and clipped by the widget's own rectangle.
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.setFont(font());
+    const QFontMetrics metrics(font());
+    const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
+    int top = 0;
+    for (const QString& line : wrappedLines()) {
+        if (top >= height()) {
+            break;
+        }
+        painter.drawText(QRect(0, top, width(), metrics.height()), horizontal | Qt::AlignTop, line);
+        top += metrics.height();
+    }
 }
 
 void Label::copyAppearanceFrom(const Label& other) {

@@ -3,8 +3,10 @@
 // Compared with a plain QLabel:
 //   - its rectangle is kept in twips (Left, Top, Width, Height, single precision), so a position
 //     read back is exactly the one set, even where it falls between two pixels;
-//   - the text sits at the top of the rectangle (QLabel would centre it vertically), wraps at
-//     word boundaries and is clipped at the edges; the label never sizes itself to its text;
+//   - the text sits at the top of the rectangle (QLabel would centre it vertically), wraps only
+//     at spaces and line ends (a word wider than the label stays whole on its line: Qt's own
+//     wrapping would also break "0.1501" after the point) and is clipped at the edges; the label
+//     never sizes itself to its text;
 //   - it is either transparent (paints nothing behind its text) or opaque (fills its rectangle
 //     with one background colour);
 //   - its text is plain text, never rich text, and it ignores the mouse.
@@ -13,6 +15,7 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QStringList>
 
 namespace glyphmeter::ui {
 
@@ -46,9 +49,15 @@ class Label : public QLabel {
     void setTransparent();
     bool isOpaque() const { return autoFillBackground(); }
 
+    // The lines the text is drawn as, top to bottom.
+    QStringList wrappedLines() const;
+
     // Takes size, font, colours, alignment, background style and text of `other`; position and
     // visibility stay as they are.
     void copyAppearanceFrom(const Label& other);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void applyGeometry();

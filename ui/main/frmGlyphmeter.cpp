@@ -1,0 +1,315 @@
+// The main window: its controls, the letter grid and the Calculate command.
+#include "frmGlyphmeter.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPixmap>
+
+#include <exception>
+
+#include "CommandButton.h"
+#include "FileError.h"
+#include "FrequencyFigures.h"
+#include "Label.h"
+#include "LineShape.h"
+#include "MainWindowDesign.h"
+#include "SourcePath.h"
+#include "Twips.h"
+#include "help/WebAddresses.h"
+
+// The artwork is linked from a static library: make sure its registration is not left out.
+static void loadMainWindowArtwork() {
+    Q_INIT_RESOURCE(main);
+}
+
+namespace glyphmeter::ui {
+
+namespace design = mainDesign;
+
+namespace {
+
+const QString noFileMessage =
+    QStringLiteral("Please select an input file before attempting to calculate frequencies.");
+
+QFont windowFont(double points, bool bold = false) {
+    QFont font;
+    // DejaVu Sans is Verdana's metric-close stand-in where Verdana is not installed.
+    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(points);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+Label* makeLabel(QWidget* window, const QString& name, const design::Box& box,
+                 const QString& caption = {}, Qt::Alignment horizontal = Qt::AlignLeft) {
+    auto* label = new Label(window);
+    label->setObjectName(name);
+    label->setTwipsGeometry(box.left, box.top, box.width, box.height);
+    label->setHorizontalAlignment(horizontal);
+    label->setText(caption);
+    return label;
+}
+
+void place(QWidget* control, const QString& name, const design::Box& box) {
+    control->setObjectName(name);
+    control->setGeometry(twipsRect(box.left, box.top, box.width, box.height));
+}
+
+// The reason a file operation failed, as a whole sentence.
+QString failureMessage(const QString& path, const QString& reason) {
+    QString message = QStringLiteral("Could not read the file \"%1\": %2").arg(path, reason);
+    if (!message.endsWith(u'.')) {
+        message += u'.';
+    }
+    return message;
+}
+
+}  // namespace
+
+frmGlyphmeter::frmGlyphmeter(QWidget* parent) : frmGlyphmeter(Services{}, parent) {}
+
+frmGlyphmeter::frmGlyphmeter(Services services, QWidget* parent)
+    : QWidget(parent), services_(std::move(services)) {
+    loadMainWindowArtwork();
+    setUpWindow();
+    // Back to front: a control created later is drawn over one created earlier.
+    createLetterRow();
+    createChartLabels();
+    createSidePanel();
+    createInputControls();
+    setTabOrder();
+    Form_Load();
+}
+
+frmGlyphmeter::~frmGlyphmeter() = default;
+
+void frmGlyphmeter::setUpWindow() {
+    setObjectName(QStringLiteral("frmGlyphmeter"));
+    setWindowTitle(QString::fromUtf16(programTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/main/glyphmeter.png")));
+    // A fixed frame with a close box only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    const QRect client = twipsRect(design::clientArea.left, design::clientArea.top,
+                                   design::clientArea.width, design::clientArea.height);
+    setFixedSize(client.size());
+    // Client-area geometry: the frame goes around it, so the content opens where designed.
+    setGeometry(client);
+    setFont(windowFont(design::fontPoints));
+
+    // The backgrounds are fixed light greys, so texts and bars keep the dark colour they were
+    // designed with even when the desktop theme's text colour is light.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, design::windowGrey);
+    colours.setColor(QPalette::WindowText, design::controlText);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    setCursor(Qt::ArrowCursor);
+}
+
+void frmGlyphmeter::createLetterRow() {
+    Label* letter = LabelChar.adopt(makeLabel(
+        this, {}, design::LabelChar, QString(QChar(design::firstLetter)), Qt::AlignHCenter));
+    letter->setOpaque(design::silver);
+    Label* count = lblCount.adopt(makeLabel(this, {}, design::lblCount, {}, Qt::AlignRight));
+    count->setOpaque(design::windowGrey);
+    lblFreq.adopt(makeLabel(this, {}, design::lblFreq));
+
+    lblCountHeading
+        .adopt(
+            makeLabel(this, {}, design::lblCountHeading, QStringLiteral("Count"), Qt::AlignRight),
+            1)
+        ->setFont(windowFont(design::fontPoints, true));
+    lblFreqHeading
+        .adopt(makeLabel(this, {}, design::lblFreqHeading, QStringLiteral("Frequency")), 1)
+        ->setFont(windowFont(design::fontPoints, true));
+
+    auto* bar = freqLine.adopt(new LineShape(this));
+    bar->setEnds(design::freqLine.x1, design::freqLine.y1, design::freqLine.x2,
+                 design::freqLine.y2);
+    bar->setBorderWidth(design::freqLineWidthPixels);
+}
+
+void frmGlyphmeter::createChartLabels() {
+    lblMaxFreq = makeLabel(this, QStringLiteral("lblMaxFreq"), design::lblMaxFreq);
+    lblGraphMin = makeLabel(this, QStringLiteral("lblGraphMin"), design::lblGraphMin,
+                            QStringLiteral("0.0000"));
+    // The silver cell over the letter column; it covers the top of LabelChar(0).
+    Label6 = makeLabel(this, QStringLiteral("Label6"), design::Label6);
+    Label6->setOpaque(design::silver);
+}
+
+void frmGlyphmeter::createSidePanel() {
+    Label7 = makeLabel(this, QStringLiteral("Label7"), design::Label7);
+    Label7->setOpaque(design::silver);
+    lblWebsite = makeLabel(this, QStringLiteral("lblWebsite"), design::lblWebsite,
+                           QString::fromUtf8(WebAddresses::makerHost));
+    lblProgramName = makeLabel(this, QStringLiteral("lblProgramName"), design::lblProgramName,
+                               QString::fromUtf16(programTitle));
+    lblProgramName->setFont(windowFont(design::programNamePoints));
+    Label1 = makeLabel(this, QStringLiteral("Label1"), design::Label1, QStringLiteral("Source"));
+    Label1->setFont(windowFont(design::fontPoints, true));
+    lblTotalChars = makeLabel(this, QStringLiteral("lblTotalChars"), design::lblTotalChars,
+                              QStringLiteral("0"));
+    Label2 = makeLabel(this, QStringLiteral("Label2"), design::Label2,
+                       QStringLiteral("Total Characters"));
+}
+
+void frmGlyphmeter::createInputControls() {
+    btnCalcFreq = new CommandButton(QStringLiteral("Calculate Frequency"), this);
+    place(btnCalcFreq, QStringLiteral("btnCalcFreq"), design::btnCalcFreq);
+    connect(btnCalcFreq, &QPushButton::clicked, this, &frmGlyphmeter::btnCalcFreq_Click);
+
+    btnSelectFile = new CommandButton(QStringLiteral("Select File"), this);
+    place(btnSelectFile, QStringLiteral("btnSelectFile"), design::btnSelectFile);
+    connect(btnSelectFile, &QPushButton::clicked, this, &frmGlyphmeter::btnSelectFile_Click);
+
+    btnHelp = new CommandButton(QStringLiteral("Help"), this);
+    place(btnHelp, QStringLiteral("btnHelp"), design::btnHelp);
+    connect(btnHelp, &QPushButton::clicked, this, &frmGlyphmeter::btnHelp_Click);
+
+    // The logo at its natural size from the top-left corner, clipped by the box, never scaled.
+    pctLogo = new QLabel(this);
+    place(pctLogo, QStringLiteral("pctLogo"), design::pctLogo);
+    pctLogo->setPixmap(QPixmap(QStringLiteral(":/main/logo.png")));
+    pctLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    pctLogo->setScaledContents(false);
+    pctLogo->setBackgroundRole(QPalette::Base);
+    pctLogo->setAutoFillBackground(true);
+    pctLogo->setFocusPolicy(Qt::NoFocus);
+    pctLogo->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    txtSourceFile = new QLineEdit(QStringLiteral("Select a source file..."), this);
+    place(txtSourceFile, QStringLiteral("txtSourceFile"), design::txtSourceFile);
+    txtSourceFile->setCursorPosition(0);
+}
+
+void frmGlyphmeter::setTabOrder() {
+    QWidget::setTabOrder(btnCalcFreq, btnSelectFile);
+    QWidget::setTabOrder(btnSelectFile, btnHelp);
+    QWidget::setTabOrder(btnHelp, txtSourceFile);
+    // First in the tab order: it has the focus when the window opens.
+    btnCalcFreq->setFocus();
+}
+
+void frmGlyphmeter::Form_Load() {
+    initialize(QStringLiteral("first"));
+}
+
+void frmGlyphmeter::initialize(const QString& iteration) {
+    const bool create = iteration == u"first";
+    const auto element = [create](auto& array, int index) {
+        return create ? array.load(index) : array[index];
+    };
+
+    LineShape* bar0 = freqLine[0];
+    float barY1 = bar0->y1() + design::rowPitch;
+    float barY2 = bar0->y2() + design::rowPitch;
+    bar0->setX1(analysis::barStart);
+    bar0->setX2(analysis::barRestEnd);
+    lblCount[0]->setText({});
+    lblFreq[0]->setText({});
+
+    const float letterLeft = LabelChar[0]->twipsLeft();
+    const float countLeft = lblCount[0]->twipsLeft();
+    const float freqLeft = lblFreq[0]->twipsLeft();
+    float letterTop = LabelChar[0]->twipsTop() + design::rowPitch;
+    float countTop = lblCount[0]->twipsTop() + design::rowPitch;
+    float freqTop = lblFreq[0]->twipsTop() + design::rowPitch;
+
+    for (int r = 1; r < design::rowCount; ++r) {
+        if (LineShape* bar = element(freqLine, r)) {
+            bar->setEnds(analysis::barStart, barY1, analysis::barRestEnd, barY2);
+            bar->setVisible(true);
+        }
+        barY1 += design::rowPitch;
+        barY2 += design::rowPitch;
+
+        if (Label* letter = element(LabelChar, r)) {
+            letter->setTwipsLeft(letterLeft);
+            letter->setTwipsTop(letterTop);
+            letter->setText(QString(QChar(design::firstLetter + r)));
+            letter->setVisible(true);
+        }
+        letterTop += design::rowPitch;
+
+        if (Label* count = element(lblCount, r)) {
+            count->setTwipsLeft(countLeft);
+            count->setTwipsTop(countTop);
+            count->setText({});
+            count->setVisible(true);
+        }
+        countTop += design::rowPitch;
+
+        if (Label* frequency = element(lblFreq, r)) {
+            frequency->setTwipsLeft(freqLeft);
+            frequency->setTwipsTop(freqTop);
+            frequency->setText({});
+            frequency->setVisible(true);
+        }
+        freqTop += design::rowPitch;
+    }
+}
+
+void frmGlyphmeter::btnCalcFreq_Click() {
+    initialize(QStringLiteral("second"));
+    setCursor(Qt::WaitCursor);
+    // The arrow comes back on every way out, a failure included.
+    struct ArrowOnExit {
+        QWidget* window;
+        ~ArrowOnExit() { window->setCursor(Qt::ArrowCursor); }
+    } arrowOnExit{this};
+
+    const QString path = txtSourceFile->text();
+    if (!namesOrdinaryFile(path)) {
+        showMessage(noFileMessage);
+        return;
+    }
+    try {
+        const analysis::LetterTally tally = analysis::tallyLetters(
+            toFilesystemPath(path),
+            [this](const std::string& text) { showMessage(QString::fromStdString(text)); },
+            services_.letterLimit);
+        showResults(tally);
+    } catch (const analysis::FileError& error) {
+        // Nothing of the failed run is shown: the grid stays as the reset left it.
+        showMessage(failureMessage(path, QString::fromStdString(error.reason())));
+    } catch (const std::exception& error) {
+        showMessage(failureMessage(path, QString::fromLocal8Bit(error.what())));
+    }
+}
+
+void frmGlyphmeter::showResults(const analysis::LetterTally& tally) {
+    const analysis::FrequencyTexts texts =
+        analysis::describeTally(tally, QLocale::system().decimalPoint().toStdString());
+    const bool counted = tally.totalLetters > 0;
+
+    for (int r = 0; r < design::rowCount; ++r) {
+        lblCount[r]->setText(QString::fromStdString(texts.countTexts[r]));
+        if (counted) {
+            lblFreq[r]->setText(QString::fromStdString(*texts.frequencyTexts[r]));
+        }
+    }
+    lblMaxFreq->setText(QString::fromStdString(texts.maxFrequencyText));
+    if (counted) {
+        for (int r = 0; r < design::rowCount; ++r) {
+            LineShape* bar = freqLine[r];
+            bar->setX2(analysis::barEnd(bar->x2(), texts.barFigures[r], texts.maxFrequency));
+        }
+    }
+    lblTotalChars->setText(QString::fromStdString(texts.totalText));
+}
+
+void frmGlyphmeter::showMessage(const QString& text) {
+    services_.showMessage(this, text);
+}
+
+void frmGlyphmeter::btnSelectFile_Click() {}
+
+void frmGlyphmeter::btnHelp_Click() {}
+
+}  // namespace glyphmeter::ui

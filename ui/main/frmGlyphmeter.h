@@ -1,0 +1,100 @@
+// The main window: the letter chart with its 26 rows, the side panel with the Calculate and Help
+// buttons, and the source file's path box with its Select File button.
+//
+// Every control carries its design name as objectName; elements of the control arrays LabelChar,
+// lblCount, lblFreq, freqLine, lblFreqHeading and lblCountHeading are named "name(index)".
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+#include "ControlArray.h"
+#include "LetterTally.h"
+#include "MessageBox.h"
+
+class QLabel;
+class QLineEdit;
+
+namespace glyphmeter::ui {
+
+class CommandButton;
+class Label;
+class LineShape;
+
+// What the main window takes from outside; each has the real thing as its default, and tests
+// replace what they cannot do for real.
+struct MainWindowServices {
+    // Shows a modal message box over `parent` and returns once the user has dismissed it.
+    std::function<void(QWidget* parent, const QString& text)> showMessage = showMessageBox;
+    // The number of letters after which counting stops with a message.
+    std::int32_t letterLimit = analysis::letterLimit;
+};
+
+class frmGlyphmeter : public QWidget {
+    Q_OBJECT
+
+  public:
+    using Services = MainWindowServices;
+
+    // The window with the real services, ready to show: controls created, rows B to Z built.
+    explicit frmGlyphmeter(QWidget* parent = nullptr);
+    explicit frmGlyphmeter(Services services, QWidget* parent = nullptr);
+    ~frmGlyphmeter() override;
+
+    // Builds (iteration exactly "first") or resets (anything else) the letter rows: every count
+    // and frequency text empty, every bar back to its 10-twip stub, rows 1 to 25 placed 250 twips
+    // apart below row 0 and shown. Positions are derived from row 0 at every call. Reset mode
+    // creates nothing; rows that do not exist yet are left out.
+    void initialize(const QString& iteration);
+
+  public slots:
+    // Calculate Frequency: counts the letters of the file named in the path box and shows the
+    // results; tells the user when the path names no ordinary file or the file can't be read.
+    void btnCalcFreq_Click();
+    // Select File: fills the path box from the file-open dialog.
+    void btnSelectFile_Click();
+    // Help: shows the help window.
+    void btnHelp_Click();
+
+  private:
+    void Form_Load();
+
+    void setUpWindow();
+    void createLetterRow();
+    void createChartLabels();
+    void createSidePanel();
+    void createInputControls();
+    void setTabOrder();
+
+    // Writes the tally's figures and texts into the rows and the two result labels.
+    void showResults(const analysis::LetterTally& tally);
+    void showMessage(const QString& text);
+
+    Services services_;
+
+    ControlArray<Label> LabelChar{QStringLiteral("LabelChar")};
+    ControlArray<Label> lblCount{QStringLiteral("lblCount")};
+    ControlArray<Label> lblFreq{QStringLiteral("lblFreq")};
+    ControlArray<LineShape> freqLine{QStringLiteral("freqLine")};
+    ControlArray<Label> lblFreqHeading{QStringLiteral("lblFreqHeading")};
+    ControlArray<Label> lblCountHeading{QStringLiteral("lblCountHeading")};
+
+    Label* lblMaxFreq = nullptr;
+    Label* lblGraphMin = nullptr;
+    Label* Label6 = nullptr;
+    Label* Label7 = nullptr;
+    Label* lblWebsite = nullptr;
+    Label* lblProgramName = nullptr;
+    Label* Label1 = nullptr;
+    Label* lblTotalChars = nullptr;
+    Label* Label2 = nullptr;
+    CommandButton* btnCalcFreq = nullptr;
+    CommandButton* btnSelectFile = nullptr;
+    CommandButton* btnHelp = nullptr;
+    QLabel* pctLogo = nullptr;
+    QLineEdit* txtSourceFile = nullptr;
+};
+
+}  // namespace glyphmeter::ui
