@@ -1,0 +1,292 @@
+// The help window, drawn offscreen: its design, its texts, its two links and their pointer.
+#include <QApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QPixmap>
+#include <QTest>
+#include <vector>
+
+#include "HyperlinkModule.h"
+#include "Label.h"
+#include "LineShape.h"
+#include "MultiLineTextBox.h"
+#include "WebAddresses.h"
+#include "frmHelp.h"
+
+using namespace glyphmeter::ui;
+
+namespace {
+
+// Records every shell request while it lives, and puts the previous shell back afterwards.
+class RecordingShell {
+  public:
+    RecordingShell()
+        : previous_(
+              HyperlinkModule::replaceShell([this](const HyperlinkModule::ShellRequest& request) {
+                  requests.push_back(request);
+              })) {}
+    ~RecordingShell() { HyperlinkModule::replaceShell(previous_); }
+
+    std::vector<HyperlinkModule::ShellRequest> requests;
+
+  private:
+    HyperlinkModule::Shell previous_;
+};
+
+template <class Control = QWidget>
+Control* control(const QWidget& window, const char* name) {
+    auto* found = window.findChild<Control*>(QLatin1String(name));
+    if (!found) {
+        qFatal("no control %s", name);
+    }
+    return found;
+}
+
+}  // namespace
+
+class frmHelpTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void windowSettings() {
+        frmHelp window;
+        QCOMPARE(window.objectName(), QStringLiteral("frmHelp"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Glyphmeter Help"));
+        QCOMPARE(window.geometry(), QRect(407, 115, 472, 472));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(window.isWindow());
+        QVERIFY(!window.parentWidget());
+        QVERIFY(!(window.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(window.windowFlags() & Qt::WindowCloseButtonHint);
+        QCOMPARE(window.palette().color(QPalette::Window), QColor(224, 224, 224));
+        QVERIFY(!window.windowIcon().isNull());
+    }
+
+    void controlGeometry_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        // Twips / 15, each value rounded on its own.
+        QTest::newRow("AmazonLink") << "AmazonLink" << QRect(8, 88, 129, 97);
+        QTest::newRow("Picture1") << "Picture1" << QRect(336, 0, 137, 473);
+        QTest::newRow("Text3") << "Text3" << QRect(8, 224, 321, 113);
+        QTest::newRow("Text2") << "Text2" << QRect(136, 88, 193, 113);
+        QTest::newRow("Text1") << "Text1" << QRect(0, 368, 329, 57);
+        QTest::newRow("Label5") << "Label5" << QRect(112, 208, 209, 17);
+        QTest::newRow("Label4") << "Label4" << QRect(112, 352, 209, 17);
+        QTest::newRow("Label3") << "Label3" << QRect(224, 72, 97, 17);
+        QTest::newRow("Label2") << "Label2" << QRect(152, 32, 161, 33);
+        QTest::newRow("Label1") << "Label1" << QRect(96, 8, 217, 33);
+    }
+    void controlGeometry() {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        frmHelp window;
+        QCOMPARE(control(window, name.toLatin1())->geometry(), pixels);
+    }
+
+    void drawingOrderFrontToBack() {
+        frmHelp window;
+        QStringList backToFront;
+        for (QObject* child : window.children()) {
+            if (child->isWidgetType()) {
+                backToFront.prepend(child->objectName());
+            }
+        }
+        QCOMPARE(backToFront,
+                 QStringList({"AmazonLink", "Picture1", "Text3", "Text2", "Text1", "Line1",
+                              "Label5", "Label4", "Label3", "Label2", "Label1"}));
+    }
+
+    void fontsAndColours() {
+        frmHelp window;
+        const QColor purple(192, 0, 192);
+        for (const char* name : {"Label1", "Label2"}) {
+            const QFont font = control(window, name)->font();
+            QCOMPARE(font.family(), QStringLiteral("Verdana"));
+            QCOMPARE(font.pointSizeF(), 12.0);
+            QCOMPARE(font.weight(), QFont::Bold);
+        }
+        for (const char* name : {"Label3", "Label4", "Label5"}) {
+            auto* heading = control<Label>(window, name);
+            QCOMPARE(heading->font().pointSizeF(), 9.75);
+            QCOMPARE(heading->font().weight(), QFont::Bold);
+            QVERIFY(heading->isOpaque());
+            QCOMPARE(heading->palette().color(QPalette::Window), QColor(224, 224, 224));
+            QVERIFY(heading->alignment() & Qt::AlignRight);
+        }
+        for (const char* name : {"Text1", "Text2", "Text3"}) {
+            auto* box = control<MultiLineTextBox>(window, name);
+            QCOMPARE(box->font().pointSizeF(), 8.25);
+            QCOMPARE(box->font().weight(), QFont::Normal);
+            QCOMPARE(box->palette().color(QPalette::Base), QColor(224, 224, 224));
+            QVERIFY(box->isReadOnly());
+        }
+        auto* link = control<Label>(window, "Label2");
+        QCOMPARE(link->palette().color(QPalette::WindowText), purple);
+        QVERIFY(!link->isOpaque());
+        QVERIFY(!control<Label>(window, "Label1")->isOpaque());
+        auto* line = control<LineShape>(window, "Line1");
+        QCOMPARE(line->borderColor(), purple);
+        QCOMPARE(line->borderWidth(), 2);
+        QCOMPARE(QList<float>({line->x1(), line->y1(), line->x2(), line->y2()}),
+                 QList<float>({2400, 740, 4680, 740}));
+    }
+
+    void captions() {
+        frmHelp window;
+        QCOMPARE(control<QLabel>(window, "Label1")->text(), QStringLiteral("Glyphmeter v1.5"));
+        QCOMPARE(control<QLabel>(window, "Label2")->text(),
+                 QString::fromUtf8(WebAddresses::makerHost));
+        QCOMPARE(control<QLabel>(window, "Label3")->text(), QStringLiteral("Registration"));
+        QCOMPARE(control<QLabel>(window, "Label4")->text(),
+                 QStringLiteral("Warranty and Liability"));
+        QCOMPARE(control<QLabel>(window, "Label5")->text(), QStringLiteral("Instructions"));
+    }
+
+    void instructionsTextIsExact() {
+        frmHelp window;
+        QCOMPARE(control<MultiLineTextBox>(window, "Text3")->text(),
+                 QStringLiteral("Use the select file button to select your input file.  \r\n"
+                                "This is the file containing the text that you want \r\n"
+                                "analyzed.  It must be a text file <2.1G.  After selecting \r\n"
+                                "the file, click the calculate frequency button.  \r\n"
+                                "There may be a small pause as the computer \r\n"
+                                "calculates the results.  This version converts all text \r\n"
+                                "to uppercase and then calculates the frequencies for \r\n"
+                                "letters A-Z.\r\n"));
+    }
+
+    void textBoxesShowWholeTextWithoutScrolling_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("Text3 keeps its eight lines") << "Text3" << 8;
+        QTest::newRow("Text2 wraps to about eight") << "Text2" << -1;
+        QTest::newRow("Text1 wraps to about four") << "Text1" << -1;
+    }
+    void textBoxesShowWholeTextWithoutScrolling() {
+        QFETCH(QString, name);
+        QFETCH(int, lines);
+        frmHelp window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* box = control<MultiLineTextBox>(window, name.toLatin1());
+        QVERIFY2(box->textHeight() <= box->viewport()->height(),
+                 qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                .arg(name)
+                                .arg(box->textHeight())
+                                .arg(box->viewport()->height())));
+        QVERIFY(box->text().endsWith(QLatin1String("\r\n")));
+        if (lines > 0) {
+            // No line of its own wraps.
+            QCOMPARE(box->document()->documentLayout()->documentSize().height(), lines);
+        }
+    }
+
+    void linksAskTheShellOnceEach_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("banner") << "AmazonLink"
+                                << QString::fromStdString(WebAddresses::storeAffiliateHome());
+        QTest::newRow("web address")
+            << "Label2" << QString::fromStdString(WebAddresses::makerHomePage());
+    }
+    void linksAskTheShellOnceEach() {
+        QFETCH(QString, link);
+        QFETCH(QString, address);
+        RecordingShell shell;
+        frmHelp window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(control(window, link.toLatin1()), Qt::LeftButton);
+        QCOMPARE(shell.requests.size(), 1u);
+        const HyperlinkModule::ShellRequest expected{
+            window.winId(), "open", address.toStdString(), "1", "1", 1};
+        QVERIFY(shell.requests.front() == expected);
+
+        QTest::mouseClick(control(window, link.toLatin1()), Qt::LeftButton);
+        QCOMPARE(shell.requests.size(), 2u);
+    }
+
+    void addressesHaveTheirFixedForm() {
+        QCOMPARE(WebAddresses::makerHomePage(),
+                 "http://" + std::string(WebAddresses::makerHost) + "/");
+        QCOMPARE(WebAddresses::storeAffiliateHome(),
+                 "http://" + std::string(WebAddresses::storeHost) + "/exec/obidos/redirect-home/" +
+                     std::string(WebAddresses::affiliateTag));
+    }
+
+    void nothingElseReactsToAClick() {
+        RecordingShell shell;
+        frmHelp window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const char* name :
+             {"Label1", "Label3", "Label4", "Label5", "Text1", "Text2", "Text3", "Picture1"}) {
+            QWidget* target = control(window, name);
+            if (auto* box = qobject_cast<MultiLineTextBox*>(target)) {
+                target = box->viewport();
+            }
+            QTest::mouseClick(target, Qt::LeftButton);
+        }
+        QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(20, 460));
+        QVERIFY(shell.requests.empty());
+        // A right-button click is no click on a link either.
+        QTest::mouseClick(control(window, "AmazonLink"), Qt::RightButton);
+        QVERIFY(shell.requests.empty());
+    }
+
+    void pointingHandOnlyOverTheLinks() {
+        frmHelp window;
+        for (const char* name : {"AmazonLink", "Label2"}) {
+            const QCursor cursor = control(window, name)->cursor();
+            QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+            QCOMPARE(cursor.hotSpot(), QPoint(6, 0));
+            QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+        }
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+        for (const char* name : {"Label1", "Label3", "Label4", "Label5", "Line1", "Picture1"}) {
+            QVERIFY2(!control(window, name)->testAttribute(Qt::WA_SetCursor), name);
+        }
+        for (const char* name : {"Text1", "Text2", "Text3"}) {
+            QCOMPARE(control<MultiLineTextBox>(window, name)->viewport()->cursor().shape(),
+                     Qt::ArrowCursor);
+        }
+    }
+
+    void picturesAtNaturalSizeNeverScaled() {
+        frmHelp window;
+        auto* banner = control<QLabel>(window, "AmazonLink");
+        QCOMPARE(banner->pixmap().size(), QSize(120, 90));
+        QCOMPARE(banner->palette().color(QPalette::Window), QColor(224, 224, 224));
+        auto* picture = control<QLabel>(window, "Picture1");
+        QCOMPARE(picture->pixmap().size(), QSize(139, 474));
+        for (QLabel* box : {banner, picture}) {
+            QVERIFY(!box->hasScaledContents());
+            QCOMPARE(box->alignment(), Qt::AlignLeft | Qt::AlignTop);
+        }
+        // Drawn from the top-left corner: the box's corner pixel is the picture's.
+        const QImage drawn = window.grab().toImage();
+        QCOMPARE(drawn.pixelColor(8, 88), banner->pixmap().toImage().pixelColor(0, 0));
+        QCOMPARE(drawn.pixelColor(8 + 125, 88 + 2), QColor(224, 224, 224));
+    }
+
+    void tabOrderRunsThroughTheTextBoxes() {
+        frmHelp window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        control(window, "Text1")->setFocus();
+        for (const char* next : {"Text2", "Text3", "Text1"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), control(window, next));
+        }
+        for (const char* name : {"AmazonLink", "Picture1", "Label1", "Label2"}) {
+            QCOMPARE(control(window, name)->focusPolicy(), Qt::NoFocus);
+        }
+    }
+};
+
+QTEST_MAIN(frmHelpTest)
+#include "frmHelp_test.moc"
