@@ -11,6 +11,7 @@
 #include <exception>
 
 #include "CommandButton.h"
+#include "CommonDialog.h"
 #include "FileError.h"
 #include "FrequencyFigures.h"
 #include "Label.h"
@@ -18,6 +19,7 @@
 #include "MainWindowDesign.h"
 #include "SourcePath.h"
 #include "Twips.h"
+#include "help/HelpWindow.h"
 #include "help/WebAddresses.h"
 
 // The artwork is linked from a static library: make sure its registration is not left out.
@@ -186,6 +188,10 @@ void frmGlyphmeter::createInputControls() {
     txtSourceFile = new QLineEdit(QStringLiteral("Select a source file..."), this);
     place(txtSourceFile, QStringLiteral("txtSourceFile"), design::txtSourceFile);
     txtSourceFile->setCursorPosition(0);
+
+    // The file-open dialog: no visible presence until Select File shows it.
+    cdbSourceFile = new CommonDialog(this, services_.chooseFile);
+    cdbSourceFile->setObjectName(QStringLiteral("cdbSourceFile"));
 }
 
 void frmGlyphmeter::setTabOrder() {
@@ -308,8 +314,16 @@ void frmGlyphmeter::showMessage(const QString& text) {
     services_.showMessage(this, text);
 }
 
-void frmGlyphmeter::btnSelectFile_Click() {}
+void frmGlyphmeter::btnSelectFile_Click() {
+    cdbSourceFile->setDialogTitle(QStringLiteral("Source File"));
+    cdbSourceFile->ShowOpen();
+    // Also after a cancel: the path box then receives the name last confirmed (empty before the
+    // first confirmation).
+    txtSourceFile->setText(cdbSourceFile->FileName());
+}
 
-void frmGlyphmeter::btnHelp_Click() {}
+void frmGlyphmeter::btnHelp_Click() {
+    HelpWindow::show();
+}
 
 }  // namespace glyphmeter::ui

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "CommonDialog.h"
 #include "ControlArray.h"
 #include "LetterTally.h"
 #include "MessageBox.h"
@@ -30,6 +31,8 @@ struct MainWindowServices {
     std::function<void(QWidget* parent, const QString& text)> showMessage = showMessageBox;
     // The number of letters after which counting stops with a message.
     std::int32_t letterLimit = analysis::letterLimit;
+    // The file-open dialog behind cdbSourceFile.
+    FileChooser chooseFile = nativeFileChooser;
 };
 
 class frmGlyphmeter : public QWidget {
@@ -95,6 +98,7 @@ class frmGlyphmeter : public QWidget {
     CommandButton* btnHelp = nullptr;
     QLabel* pctLogo = nullptr;
     QLineEdit* txtSourceFile = nullptr;
+    CommonDialog* cdbSourceFile = nullptr;
 };
 
 }  // namespace glyphmeter::ui

@@ -1,0 +1,177 @@
+// The main window's Select File and Help commands, and the program's end with both windows open.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <optional>
+
+#include "CommonDialog.h"
+#include "help/HelpWindow.h"
+#include "help/frmHelp.h"
+#include "main/frmGlyphmeter.h"
+
+using namespace glyphmeter::ui;
+
+namespace {
+
+// A file-open dialog that answers from a script and records how it was asked.
+struct FakeFileDialog {
+    std::deque<std::optional<QString>> answers;  // nullopt: the user cancels
+    QStringList titles;
+    QList<QWidget*> parents;
+
+    FileChooser chooser() {
+        return [this](QWidget* parent, const QString& title) {
+            titles << title;
+            parents << parent;
+            std::optional<QString> answer = answers.front();
+            answers.pop_front();
+            return answer;
+        };
+    }
+};
+
+QAbstractButton* button(const QWidget& window, const char* name) {
+    return window.findChild<QAbstractButton*>(QLatin1String(name));
+}
+
+QString pathBoxText(const QWidget& window) {
+    return window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))->text();
+}
+
+int openHelpWindows() {
+    int count = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        count += qobject_cast<frmHelp*>(window) && window->isVisible() ? 1 : 0;
+    }
+    return count;
+}
+
+}  // namespace
+
+class StartCommandsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() {
+        // Every test starts without a help window.
+        if (frmHelp* help = HelpWindow::current()) {
+            QPointer<frmHelp> closing(help);
+            help->close();
+            QTRY_VERIFY(closing.isNull());
+        }
+    }
+
+    void selectFileFillsThePathBoxAfterConfirmAndCancel() {
+        FakeFileDialog dialog;
+        frmGlyphmeter::Services services;
+        services.chooseFile = dialog.chooser();
+        frmGlyphmeter window(services);
+        QVERIFY(window.findChild<CommonDialog*>(QStringLiteral("cdbSourceFile")));
+
+        // A cancel before any confirmation: the component reports an empty name, and the path
+        // box takes it like any other.
+        dialog.answers = {std::nullopt, QStringLiteral("/data/first.txt"), std::nullopt,
+                          QStringLiteral("/data/second.txt")};
+        QTest::mouseClick(button(window, "btnSelectFile"), Qt::LeftButton);
+        QCOMPARE(pathBoxText(window), QString());
+
+        QTest::mouseClick(button(window, "btnSelectFile"), Qt::LeftButton);
+        QCOMPARE(pathBoxText(window), QStringLiteral("/data/first.txt"));
+
+        // A cancel leaves the name last confirmed, also over a path typed in meanwhile.
+        window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))
+            ->setText(QStringLiteral("typed by hand"));
+        QTest::mouseClick(button(window, "btnSelectFile"), Qt::LeftButton);
+        QCOMPARE(pathBoxText(window), QStringLiteral("/data/first.txt"));
+
+        QTest::mouseClick(button(window, "btnSelectFile"), Qt::LeftButton);
+        QCOMPARE(pathBoxText(window), QStringLiteral("/data/second.txt"));
+
+        QCOMPARE(dialog.titles, QStringList(4, QStringLiteral("Source File")));
+        QCOMPARE(dialog.parents, QList<QWidget*>(4, &window));
+    }
+
+    void commonDialogKeepsTheLastConfirmedName() {
+        QWidget owner;
+        FakeFileDialog dialog;
+        CommonDialog component(&owner, dialog.chooser());
+        QCOMPARE(component.FileName(), QString());
+        component.setDialogTitle(QStringLiteral("Pick"));
+        dialog.answers = {QStringLiteral("C:/a b/c.txt"), std::nullopt};
+        component.ShowOpen();
+        component.ShowOpen();
+        QCOMPARE(component.FileName(), QStringLiteral("C:/a b/c.txt"));
+        QCOMPARE(dialog.titles, QStringList({"Pick", "Pick"}));
+    }
+
+    void helpOpensOneModelessWindowWithoutOwner() {
+        frmGlyphmeter window;
+        window.show();
+        for (int press = 0; press < 3; ++press) {
+            QTest::mouseClick(button(window, "btnHelp"), Qt::LeftButton);
+        }
+        frmHelp* help = HelpWindow::current();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QVERIFY(!help->parentWidget());
+        QVERIFY(!help->isModal());
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(openHelpWindows(), 1);
+        QVERIFY(window.isEnabled());
+    }
+
+    void helpReopensFreshAtItsStartPositionAfterClosing() {
+        frmGlyphmeter window;
+        window.show();
+        QTest::mouseClick(button(window, "btnHelp"), Qt::LeftButton);
+        QPointer<frmHelp> first(HelpWindow::current());
+        first->move(20, 30);
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        QVERIFY(!HelpWindow::current());
+
+        QTest::mouseClick(button(window, "btnHelp"), Qt::LeftButton);
+        frmHelp* second = HelpWindow::current();
+        QVERIFY(second);
+        QCOMPARE(second->geometry(), QRect(407, 115, 472, 472));
+        QCOMPARE(openHelpWindows(), 1);
+    }
+
+    // Run last: it runs the application's event loop until the program would end.
+    void programEndsWhenTheLastWindowCloses() {
+        QVERIFY(QApplication::quitOnLastWindowClosed());
+        frmGlyphmeter window;
+        window.show();
+        QTest::mouseClick(button(window, "btnHelp"), Qt::LeftButton);
+        QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+
+        bool helpOpenAfterMainClosed = false;
+        bool helpClosed = false;
+        QTimer::singleShot(0, &window, [&] {
+            window.close();
+            QTimer::singleShot(100, qApp, [&] {
+                frmHelp* help = HelpWindow::current();
+                helpOpenAfterMainClosed = help && help->isVisible() && lastWindowClosed.isEmpty();
+                helpClosed = true;
+                help->close();
+            });
+        });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        watchdog.start(10000);
+
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY2(helpClosed, "the program ended with the main window");
+        QVERIFY(helpOpenAfterMainClosed);
+        QCOMPARE(lastWindowClosed.count(), 1);
+    }
+};
+
+QTEST_MAIN(StartCommandsTest)
+#include "StartCommands_test.moc"

@@ -1,0 +1,32 @@
+// The file-open dialog component over QFileDialog.
+#include "CommonDialog.h"
+
+#include <QFileDialog>
+#include <QWidget>
+#include <utility>
+
+namespace glyphmeter::ui {
+
+std::optional<QString> nativeFileChooser(QWidget* parent, const QString& title) {
+    // No filter: files of every type are listed. QFileDialog uses the platform's dialog by default.
+    const QString path = QFileDialog::getOpenFileName(parent, title);
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+CommonDialog::CommonDialog(QWidget* window, FileChooser chooser)
+    : QObject(window), chooser_(std::move(chooser)) {}
+
+void CommonDialog::ShowOpen() {
+    if (const std::optional<QString> chosen = chooser_(qobject_cast<QWidget*>(parent()), title_)) {
+        fileName_ = *chosen;
+    }
+}
+
+FileChooser CommonDialog::replaceChooser(FileChooser chooser) {
+    return std::exchange(chooser_, std::move(chooser));
+}
+
+}  // namespace glyphmeter::ui
