@@ -10,7 +10,7 @@ namespace glyphmeter::cli {
 // file names outside the ANSI code page survive; elsewhere they are argv's bytes.
 std::vector<std::filesystem::path> commandLineArguments(int argc, char** argv);
 
-// Makes standard input and output carry bytes unchanged: no "\r\n" for "\n" on Windows.
+// Makes the standard streams carry bytes unchanged: no "\r\n" for "\n" on Windows.
 void useBinaryStandardStreams();
 
 }  // namespace glyphmeter::cli

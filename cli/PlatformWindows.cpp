@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "Platform.h"
 
@@ -27,9 +28,34 @@ std::vector<std::filesystem::path> commandLineArguments(int, char**) {
     return arguments;
 }
 
+namespace {
+
+UINT consoleCodePageAtStart = 0;
+
+void restoreConsoleCodePage() {
+    ::SetConsoleOutputCP(consoleCodePageAtStart);
+}
+
+bool isConsole(FILE* stream) {
+    DWORD mode = 0;
+    return ::GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+}
+
+}  // namespace
+
 void useBinaryStandardStreams() {
+    // Every stream in binary: the output and the messages are the same bytes as on other
+    // systems, with "\n" line ends, which Windows consoles and tools read as well.
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    // The tool writes UTF-8 (file names in messages and JSON); a console shows its own code page
+    // unless told otherwise, for the time the tool runs.
+    if ((isConsole(stdout) || isConsole(stderr)) && ::GetConsoleOutputCP() != CP_UTF8) {
+        consoleCodePageAtStart = ::GetConsoleOutputCP();
+        ::SetConsoleOutputCP(CP_UTF8);
+        std::atexit(restoreConsoleCodePage);
+    }
 }
 
 }  // namespace glyphmeter::cli
