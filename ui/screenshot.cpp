@@ -1,5 +1,6 @@
-// Renders the main window to PNG files without a display: empty as it opens, then after
-// calculating the letters of a sample file. Used by scripts/screenshot.
+// Renders the windows to PNG files without a display: the main window empty as it opens, then
+// after calculating the letters of a sample file, and the help window as Help opens it. Used by
+// scripts/screenshot.
 //
 // usage: glyphmeter_screenshot OUTPUT_FOLDER SAMPLE_FILE
 #include <QApplication>
@@ -7,6 +8,8 @@
 #include <QLineEdit>
 #include <QTextStream>
 
+#include "help/HelpWindow.h"
+#include "help/frmHelp.h"
 #include "main/frmGlyphmeter.h"
 
 int main(int argc, char** argv) {
@@ -25,21 +28,26 @@ int main(int argc, char** argv) {
     window.show();
     QApplication::processEvents();
 
-    const auto save = [&](const QString& name) {
+    const auto save = [&](QWidget& shown, const QString& name) {
         const QString file = output.filePath(name);
-        if (!window.grab().save(file)) {
+        if (!shown.grab().save(file)) {
             QTextStream(stderr) << "could not write " << file << '\n';
             return false;
         }
         QTextStream(stdout) << file << '\n';
         return true;
     };
-    if (!save(QStringLiteral("main-window-empty.png"))) {
+    if (!save(window, QStringLiteral("main-window-empty.png"))) {
         return 1;
     }
     window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))
         ->setText(QString::fromLocal8Bit(argv[2]));
     window.btnCalcFreq_Click();
     QApplication::processEvents();
-    return save(QStringLiteral("main-window-calculated.png")) ? 0 : 1;
+    if (!save(window, QStringLiteral("main-window-calculated.png"))) {
+        return 1;
+    }
+    window.btnHelp_Click();
+    QApplication::processEvents();
+    return save(*glyphmeter::ui::HelpWindow::current(), QStringLiteral("help-window.png")) ? 0 : 1;
 }

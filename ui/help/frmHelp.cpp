@@ -69,7 +69,9 @@ QRect rectOf(const Box& box) {
 }
 
 QFont verdana(double points, bool bold) {
-    QFont font(QStringLiteral("Verdana"));
+    QFont font;
+    // DejaVu Sans is Verdana's metric-close stand-in where Verdana is not installed.
+    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
     font.setPointSizeF(points);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     return font;
