@@ -1,12 +1,17 @@
 // The main window's Select File and Help commands, and the program's end with both windows open.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "CommonDialog.h"
@@ -41,6 +46,19 @@ QAbstractButton* button(const QWidget& window, const char* name) {
 
 QString pathBoxText(const QWidget& window) {
     return window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))->text();
+}
+
+// Once the application's modal file dialog is up, hands it to `answer`.
+void answerFileDialog(std::function<void(QFileDialog*)> answer) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            answer(dialog);
+        }
+    });
+    poll->start(10);
 }
 
 int openHelpWindows() {
@@ -107,6 +125,30 @@ class StartCommandsTest : public QObject {
         component.ShowOpen();
         QCOMPARE(component.FileName(), QStringLiteral("C:/a b/c.txt"));
         QCOMPARE(dialog.titles, QStringList({"Pick", "Pick"}));
+    }
+
+    void realDialogGivesTheConfirmedPathOrNothing() {
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("sample text.txt"));
+        QFile(file).open(QIODevice::WriteOnly);
+        QWidget owner;
+        owner.show();
+
+        QString title;
+        QStringList filters;
+        answerFileDialog([&](QFileDialog* dialog) {
+            title = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            dialog->selectFile(file);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QCOMPARE(nativeFileChooser(&owner, QStringLiteral("Source File")),
+                 std::optional(QDir::toNativeSeparators(file)));
+        QCOMPARE(title, QStringLiteral("Source File"));
+        QCOMPARE(filters, QStringList(QStringLiteral("All Files (*)")));
+
+        answerFileDialog([](QFileDialog* dialog) { dialog->reject(); });
+        QCOMPARE(nativeFileChooser(&owner, QStringLiteral("Source File")), std::nullopt);
     }
 
     void helpOpensOneModelessWindowWithoutOwner() {

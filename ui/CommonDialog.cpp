@@ -1,6 +1,7 @@
 // The file-open dialog component over QFileDialog.
 #include "CommonDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QWidget>
 #include <utility>
@@ -13,7 +14,8 @@ std::optional<QString> nativeFileChooser(QWidget* parent, const QString& title) 
     if (path.isEmpty()) {
         return std::nullopt;
     }
-    return path;
+    // Qt separates folders with "/" everywhere; the path box shows the system's own separator.
+    return QDir::toNativeSeparators(path);
 }
 
 CommonDialog::CommonDialog(QWidget* window, FileChooser chooser)
