@@ -66,8 +66,23 @@ std::string systemReason(DWORD error) {
     throw FileError(path, systemReason(error));
 }
 
+// The name to hand to the file API. Windows refuses names of MAX_PATH characters or more unless
+// they carry the \\?\ prefix, which in turn switches off the tidying of ".", ".." and "/", so
+// that is done here first.
+std::wstring apiName(const std::filesystem::path& path) {
+    std::wstring name = path.native();
+    if (name.size() < MAX_PATH || !path.is_absolute() || name.starts_with(L"\\\\?\\")) {
+        return name;
+    }
+    name = path.lexically_normal().make_preferred().native();
+    if (name.starts_with(L"\\\\")) {
+        return L"\\\\?\\UNC\\" + name.substr(2);  // \\server\share\...
+    }
+    return L"\\\\?\\" + name;
+}
+
 bool isFolder(const std::filesystem::path& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(apiName(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -106,8 +121,8 @@ InputFile InputFile::open(const std::filesystem::path& path) {
     // Share everything: the file is only read, and another program writing, renaming or deleting
     // it meanwhile should not be refused because of us.
     const HANDLE handle = ::CreateFileW(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        apiName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_ACCESS_DENIED && isFolder(path)) {

@@ -106,6 +106,32 @@ TEST(WindowsTally, file_named_with_non_ascii_characters_is_counted_and_named_in_
     EXPECT_NE(error.displayPath().find("\xc3\x9cn\xc3\xaf"), std::string::npos);
 }
 
+TEST(WindowsTally, path_longer_than_max_path_is_read) {
+    TempDir dir;
+    // Made through the \\?\ form, which takes long names on every Windows version.
+    const std::wstring verbatim = L"\\\\?\\" + dir.path().wstring();
+    const std::wstring first = std::wstring(150, L'a');
+    const std::wstring second = std::wstring(150, L'b');
+    ASSERT_TRUE(::CreateDirectoryW((verbatim + L"\\" + first).c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((verbatim + L"\\" + first + L"\\" + second).c_str(), nullptr));
+    const std::wstring file = verbatim + L"\\" + first + L"\\" + second + L"\\long.txt";
+    const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(handle, "Hello, World", 12, &written, nullptr);
+    ::CloseHandle(handle);
+
+    // The plain name, with a ".." and a forward slash that the long form cannot take as they are.
+    const auto path = dir.path() / "x" / ".." / first / (second + L"/long.txt");
+    ASSERT_GT(path.native().size(), std::size_t{MAX_PATH});
+    EXPECT_EQ(tallyLetters(path, {}).totalLetters, 10);
+
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW((verbatim + L"\\" + first + L"\\" + second).c_str());
+    ::RemoveDirectoryW((verbatim + L"\\" + first).c_str());
+}
+
 TEST(WindowsTally, crlf_text_and_the_end_of_file_character_are_read_as_plain_bytes) {
     TempDir dir;
     // A text-mode read would fold CR LF and stop at Ctrl+Z (0x1A); the tally reads every byte.
