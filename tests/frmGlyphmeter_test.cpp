@@ -1,0 +1,482 @@
+// The main window offscreen: its controls through their design names, the letter grid, and the
+// Calculate command end to end with typed paths. Messages are answered by the test.
+#include <QApplication>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+#include "Label.h"
+#include "LetterTally.h"
+#include "LineShape.h"
+#include "TempDir.h"
+#include "main/frmGlyphmeter.h"
+
+using glyphmeter::testing::TempDir;
+using glyphmeter::ui::frmGlyphmeter;
+using glyphmeter::ui::Label;
+using glyphmeter::ui::LineShape;
+
+namespace {
+
+const QString noFileMessage =
+    QStringLiteral("Please select an input file before attempting to calculate frequencies.");
+
+// A window whose message boxes are recorded instead of shown, with the pointer at each message.
+struct Fixture {
+    QStringList messages;
+    QList<Qt::CursorShape> pointersDuringMessages;
+    std::unique_ptr<frmGlyphmeter> window;
+
+    explicit Fixture(std::int32_t limit = glyphmeter::analysis::letterLimit) {
+        frmGlyphmeter::Services services;
+        services.showMessage = [this](QWidget* parent, const QString& text) {
+            messages.append(text);
+            pointersDuringMessages.append(parent->cursor().shape());
+        };
+        services.letterLimit = limit;
+        window = std::make_unique<frmGlyphmeter>(services);
+    }
+
+    template <class T = QWidget>
+    T* control(const QString& name) const {
+        T* found = window->findChild<T*>(name);
+        if (!found) {
+            qFatal("no control %s", qPrintable(name));
+        }
+        return found;
+    }
+    Label* label(const QString& name) const { return control<Label>(name); }
+    Label* row(const char* array, int r) const {
+        return label(QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(r));
+    }
+    LineShape* bar(int r) const {
+        return control<LineShape>(QStringLiteral("freqLine(%1)").arg(r));
+    }
+
+    void calculate(const QString& path) {
+        control<QLineEdit>(QStringLiteral("txtSourceFile"))->setText(path);
+        control<QPushButton>(QStringLiteral("btnCalcFreq"))->click();
+    }
+
+    // Every count and frequency text empty and every bar a stub at 2400..2410.
+    bool gridIsReset() const {
+        for (int r = 0; r < 26; ++r) {
+            if (!row("lblCount", r)->text().isEmpty() || !row("lblFreq", r)->text().isEmpty() ||
+                bar(r)->x1() != 2400.0f || bar(r)->x2() != 2410.0f) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    int elementCount(const QString& array) const {
+        const QRegularExpression name(QStringLiteral("^%1\\(\\d+\\)$").arg(array));
+        return static_cast<int>(window->findChildren<QWidget*>(name).size());
+    }
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void controlsSitWhereDesigned_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        QTest::newRow("btnCalcFreq") << "btnCalcFreq" << QRect(416, 168, 105, 145);
+        QTest::newRow("btnHelp") << "btnHelp" << QRect(416, 320, 105, 57);
+        QTest::newRow("btnSelectFile") << "btnSelectFile" << QRect(416, 456, 105, 19);
+        QTest::newRow("txtSourceFile") << "txtSourceFile" << QRect(56, 456, 353, 19);
+        QTest::newRow("pctLogo") << "pctLogo" << QRect(416, 16, 105, 89);
+        QTest::newRow("Label7") << "Label7" << QRect(408, 0, 121, 481);
+        QTest::newRow("Label1") << "Label1" << QRect(8, 457, 49, 25);
+        QTest::newRow("lblProgramName") << "lblProgramName" << QRect(416, 112, 113, 49);
+        QTest::newRow("lblMaxFreq") << "lblMaxFreq" << QRect(360, 0, 47, 17);
+        QTest::newRow("lblFreqHeading(1)") << "lblFreqHeading(1)" << QRect(8, 0, 97, 17);
+        QTest::newRow("lblCountHeading(1)") << "lblCountHeading(1)" << QRect(72, 0, 57, 17);
+        QTest::newRow("LabelChar(0)") << "LabelChar(0)" << QRect(136, 16, 17, 17);
+        QTest::newRow("lblCount(0)") << "lblCount(0)" << QRect(72, 16, 57, 17);
+        QTest::newRow("lblFreq(0)") << "lblFreq(0)" << QRect(8, 16, 57, 17);
+    }
+    void controlsSitWhereDesigned() {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        Fixture f;
+        QCOMPARE(f.control(name)->geometry(), pixels);
+    }
+
+    void captionsAreVerbatim_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("btnCalcFreq") << "btnCalcFreq"
+                                     << "Calculate Frequency";
+        QTest::newRow("btnHelp") << "btnHelp"
+                                 << "Help";
+        QTest::newRow("btnSelectFile") << "btnSelectFile"
+                                       << "Select File";
+        QTest::newRow("txtSourceFile") << "txtSourceFile"
+                                       << "Select a source file...";
+        QTest::newRow("Label2") << "Label2"
+                                << "Total Characters";
+        QTest::newRow("lblTotalChars") << "lblTotalChars"
+                                       << "0";
+        QTest::newRow("Label1") << "Label1"
+                                << "Source";
+        QTest::newRow("lblProgramName") << "lblProgramName"
+                                        << "Glyphmeter";
+        QTest::newRow("lblGraphMin") << "lblGraphMin"
+                                     << "0.0000";
+        QTest::newRow("lblMaxFreq") << "lblMaxFreq"
+                                    << "";
+        QTest::newRow("lblFreqHeading(1)") << "lblFreqHeading(1)"
+                                           << "Frequency";
+        QTest::newRow("lblCountHeading(1)") << "lblCountHeading(1)"
+                                            << "Count";
+        QTest::newRow("LabelChar(0)") << "LabelChar(0)"
+                                      << "A";
+        QTest::newRow("Label6") << "Label6"
+                                << "";
+        QTest::newRow("Label7") << "Label7"
+                                << "";
+    }
+    void captionsAreVerbatim() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        Fixture f;
+        QCOMPARE(f.control(name)->property("text").toString(), caption);
+    }
+
+    void windowIsFixedWithCloseBoxOnlyAndOpensWhereDesigned() {
+        Fixture f;
+        frmGlyphmeter& w = *f.window;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Glyphmeter"));
+        QCOMPARE(w.size(), QSize(529, 478));
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
+        QCOMPARE(w.geometry().topLeft(), QPoint(211, 212));
+        QCOMPARE(w.palette().color(QPalette::Window), QColor(224, 224, 224));
+        QVERIFY(!w.windowIcon().isNull());
+        QCOMPARE(w.windowIcon().availableSizes().value(0), QSize(32, 32));
+        QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void fontsAreVerdanaOrItsMetricStandIn() {
+        Fixture f;
+        const QFontInfo resolved(f.window->font());
+        QVERIFY2(resolved.family() == QLatin1String("Verdana") ||
+                     resolved.family() == QLatin1String("DejaVu Sans"),
+                 qPrintable(resolved.family()));
+        QCOMPARE(f.window->font().pointSizeF(), 8.25);
+        QVERIFY(!f.window->font().bold());
+        QVERIFY(f.label(QStringLiteral("Label1"))->font().bold());
+        QVERIFY(f.label(QStringLiteral("lblFreqHeading(1)"))->font().bold());
+        QVERIFY(f.label(QStringLiteral("lblCountHeading(1)"))->font().bold());
+        QCOMPARE(f.label(QStringLiteral("lblProgramName"))->font().pointSizeF(), 15.75);
+        QCOMPARE(f.row("lblCount", 7)->font(), f.window->font());
+    }
+
+    void backgroundsAlignmentAndDrawingOrder() {
+        Fixture f;
+        QVERIFY(f.label(QStringLiteral("Label7"))->isOpaque());
+        QCOMPARE(f.label(QStringLiteral("Label6"))->palette().color(QPalette::Window),
+                 QColor(192, 192, 192));
+        QVERIFY(!f.label(QStringLiteral("lblGraphMin"))->isOpaque());
+        QCOMPARE(f.row("lblCount", 0)->palette().color(QPalette::Window), QColor(224, 224, 224));
+        QCOMPARE(f.row("lblCount", 0)->alignment(), Qt::AlignRight | Qt::AlignTop);
+        QCOMPARE(f.row("LabelChar", 0)->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+        QCOMPARE(f.label(QStringLiteral("lblCountHeading(1)"))->alignment(),
+                 Qt::AlignRight | Qt::AlignTop);
+        // Label6 covers the top of LabelChar(0); the side panel lies behind its captions.
+        const QObjectList order = f.window->children();  // back to front
+        QVERIFY(order.indexOf(f.row("LabelChar", 0)) < order.indexOf(f.label("Label6")));
+        QVERIFY(order.indexOf(f.label("Label7")) < order.indexOf(f.label("lblProgramName")));
+        // The logo is clipped by its box, never scaled.
+        auto* logo = f.control<QLabel>(QStringLiteral("pctLogo"));
+        QCOMPARE(logo->pixmap().size(), QSize(125, 94));
+        QVERIFY(!logo->hasScaledContents());
+    }
+
+    void tabOrderStartsAtCalculate() {
+        Fixture f;
+        const auto nextTabStop = [](QWidget* from) {
+            QWidget* next = from->nextInFocusChain();
+            while (!(next->focusPolicy() & Qt::TabFocus)) {
+                next = next->nextInFocusChain();
+            }
+            return next;
+        };
+        QWidget* calc = f.control(QStringLiteral("btnCalcFreq"));
+        QCOMPARE(nextTabStop(calc), f.control(QStringLiteral("btnSelectFile")));
+        QCOMPARE(nextTabStop(f.control(QStringLiteral("btnSelectFile"))),
+                 f.control(QStringLiteral("btnHelp")));
+        QCOMPARE(nextTabStop(f.control(QStringLiteral("btnHelp"))),
+                 f.control(QStringLiteral("txtSourceFile")));
+        QCOMPARE(nextTabStop(f.control(QStringLiteral("txtSourceFile"))), calc);
+        QCOMPARE(f.window->focusWidget(), calc);
+    }
+
+    void textsStayDarkUnderDarkTheme() {
+        const QPalette original = QApplication::palette();
+        QPalette dark = original;
+        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        QApplication::setPalette(dark);
+        Fixture f;
+        QApplication::setPalette(original);
+
+        for (const char* name : {"lblGraphMin", "Label2", "lblProgramName", "LabelChar(3)"}) {
+            const QColor text = f.label(QLatin1String(name))->palette().color(QPalette::WindowText);
+            QVERIFY2(text.lightness() < 80, name);
+        }
+        QVERIFY(f.bar(5)->borderColor().lightness() < 80);
+        // And drawn so: the caption's pixels are dark on the light grey.
+        const QImage caption = f.label(QStringLiteral("Label2"))->grab().toImage();
+        int dark_pixels = 0;
+        for (int y = 0; y < caption.height(); ++y) {
+            for (int x = 0; x < caption.width(); ++x) {
+                dark_pixels += QColor(caption.pixel(x, y)).lightness() < 80;
+            }
+        }
+        QVERIFY(dark_pixels > 20);
+    }
+
+    void firstCallBuildsTwentySixRowsFromRowZero() {
+        Fixture f;
+        for (const char* array : {"LabelChar", "lblCount", "lblFreq", "freqLine"}) {
+            QCOMPARE(f.elementCount(QLatin1String(array)), 26);
+        }
+        QCOMPARE(f.row("LabelChar", 1)->twipsTop(), 490.0f);
+        QCOMPARE(f.row("lblCount", 1)->twipsTop(), 490.0f);
+        QCOMPARE(f.bar(1)->y1(), 610.0f);
+        QCOMPARE(f.row("lblFreq", 25)->twipsTop(), 6490.0f);
+        QCOMPARE(f.row("LabelChar", 25)->twipsLeft(), 2040.0f);
+        QCOMPARE(f.bar(25)->y2(), 6610.0f);
+        QVERIFY(f.gridIsReset());
+        for (int r = 0; r < 26; ++r) {
+            QCOMPARE(f.row("LabelChar", r)->text(), QString(QChar(u'A' + r)));
+            QVERIFY(f.row("lblCount", r)->isVisibleTo(f.window.get()));
+            QVERIFY(f.bar(r)->isVisibleTo(f.window.get()));
+        }
+        // Created rows look like row 0.
+        Label* first = f.row("LabelChar", 0);
+        Label* last = f.row("LabelChar", 25);
+        QCOMPARE(last->size(), first->size());
+        QCOMPARE(last->palette().color(QPalette::Window), QColor(192, 192, 192));
+        QCOMPARE(last->alignment(), first->alignment());
+        QCOMPARE(f.bar(25)->borderWidth(), 5);
+    }
+
+    void resetModeCreatesNothingAndRestoresTheGrid() {
+        Fixture f;
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        QVERIFY(!f.gridIsReset());
+        f.window->initialize(QStringLiteral("First"));
+        f.window->initialize(QStringLiteral("first "));
+        QVERIFY(f.gridIsReset());
+        QCOMPARE(f.elementCount(QStringLiteral("lblFreq")), 26);
+        QCOMPARE(f.row("LabelChar", 25)->twipsTop(), 6490.0f);
+        QCOMPARE(f.row("LabelChar", 25)->text(), QStringLiteral("Z"));
+        // A second "first" creates no second control for any index either.
+        f.window->initialize(QStringLiteral("first"));
+        QCOMPARE(f.elementCount(QStringLiteral("freqLine")), 26);
+    }
+
+    void pathsThatNameNoOrdinaryFileAreRefused_data() {
+        QTest::addColumn<QString>("path");
+        static TempDir dir;
+        QTest::newRow("initial text") << "Select a source file...";
+        QTest::newRow("empty") << "";
+        QTest::newRow("directory") << QString::fromStdString(dir.path().string());
+        QTest::newRow("missing") << QString::fromStdString((dir.path() / "gone.txt").string());
+        const auto spaced = dir.write("spaced.txt", "abc");
+        QTest::newRow("not trimmed") << QString::fromStdString(spaced.string()) + u' ';
+        QTest::newRow("hidden") << QString::fromStdString(dir.write(".hidden.txt", "abc").string());
+#ifdef Q_OS_UNIX
+        const auto fifo = dir.path() / "fifo";
+        mkfifo(fifo.c_str(), 0600);
+        QTest::newRow("fifo") << QString::fromStdString(fifo.string());
+        QTest::newRow("device") << "/dev/zero";
+#endif
+    }
+    void pathsThatNameNoOrdinaryFileAreRefused() {
+        QFETCH(QString, path);
+        Fixture f;
+        f.calculate(path);
+        QCOMPARE(f.messages, QStringList{noFileMessage});
+        QCOMPARE(f.pointersDuringMessages.value(0), Qt::WaitCursor);
+        QVERIFY(f.gridIsReset());
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral("0"));
+        QCOMPARE(f.label(QStringLiteral("lblMaxFreq"))->text(), QString());
+        QCOMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void helloWorldShowsTheWorkedExample() {
+        Fixture f;
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        QVERIFY(f.messages.isEmpty());
+        const int L = 'L' - 'A', O = 'O' - 'A', H = 'H' - 'A', Z = 'Z' - 'A';
+        QCOMPARE(f.row("lblCount", L)->text(), QStringLiteral(" 3"));
+        QCOMPARE(f.row("lblFreq", L)->text(), QStringLiteral(" .3"));
+        QCOMPARE(f.row("lblFreq", O)->text(), QStringLiteral(" .2"));
+        QCOMPARE(f.row("lblCount", H)->text(), QStringLiteral(" 1"));
+        QCOMPARE(f.row("lblCount", Z)->text(), QStringLiteral(" 0"));
+        QCOMPARE(f.row("lblFreq", Z)->text(), QStringLiteral(" 0"));
+        QCOMPARE(f.bar(L)->x2(), 5910.0f);
+        QCOMPARE(f.bar(O)->x2(), 4743.3333f);
+        QCOMPARE(f.bar(H)->x2(), 3576.6667f);
+        QCOMPARE(f.bar(Z)->x2(), 2410.0f);
+        QCOMPARE(f.bar(L)->x1(), 2400.0f);
+        QCOMPARE(f.bar(L)->y1(), 360.0f + 250 * L);
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 10"));
+        QCOMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void maxFrequencyUsesTheSystemDecimalSeparator() {
+        // Run once under the pinned English locale and once more under a decimal-comma locale.
+        const QString expectedSeparator = qEnvironmentVariable("GLYPHMETER_TEST_DECIMAL_SEPARATOR");
+        if (!expectedSeparator.isEmpty()) {
+            QCOMPARE(QLocale::system().decimalPoint(), expectedSeparator);
+        }
+        Fixture f;
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        QCOMPARE(f.label(QStringLiteral("lblMaxFreq"))->text(),
+                 QStringLiteral("0") + QLocale::system().decimalPoint() + u'3');
+        QCOMPARE(f.row("lblFreq", 'L' - 'A')->text(), QStringLiteral(" .3"));
+    }
+
+    void secondRunShowsOnlyItsOwnResults() {
+        Fixture f;
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        f.calculate(QString::fromStdString(dir.write("abc.txt", "abc").string()));
+        // 1/3 is 333 thousandths, a little less than 1000 * 1/3: 3496.5 twips of growth.
+        QCOMPARE(f.bar(0)->x2(), 5906.5f);
+        QCOMPARE(f.bar('L' - 'A')->x2(), 2410.0f);
+        QCOMPARE(f.row("lblCount", 'L' - 'A')->text(), QStringLiteral(" 0"));
+        QCOMPARE(f.row("lblFreq", 'B' - 'A')->text(), QStringLiteral(" .3333"));
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 3"));
+        QCOMPARE(f.label(QStringLiteral("lblMaxFreq"))->text(),
+                 QStringLiteral("0") + QLocale::system().decimalPoint() +
+                     QStringLiteral("333333333333333"));
+    }
+
+    void failedCheckAfterSuccessKeepsTotalAndLargestFrequency() {
+        Fixture f;
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        const QString maxFreq = f.label(QStringLiteral("lblMaxFreq"))->text();
+        f.calculate(QString::fromStdString(dir.path().string()));
+        QCOMPARE(f.messages, QStringList{noFileMessage});
+        QVERIFY(f.gridIsReset());
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 10"));
+        QCOMPARE(f.label(QStringLiteral("lblMaxFreq"))->text(), maxFreq);
+    }
+
+    void fileWithoutLettersShowsZeroCountsAndNoFrequencies() {
+        Fixture f;
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("empty.txt", "").string()));
+        QVERIFY(f.messages.isEmpty());
+        for (int r = 0; r < 26; ++r) {
+            QCOMPARE(f.row("lblCount", r)->text(), QStringLiteral(" 0"));
+            QCOMPARE(f.row("lblFreq", r)->text(), QString());
+            QCOMPARE(f.bar(r)->x2(), 2410.0f);
+        }
+        QCOMPARE(f.label(QStringLiteral("lblMaxFreq"))->text(), QStringLiteral("0"));
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 0"));
+    }
+
+    void letterLimitStopsWithMessageThenShowsCountedLetters() {
+        Fixture f(5);
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        QCOMPARE(f.messages,
+                 QStringList{QString::fromStdString(glyphmeter::analysis::limitMessage(5))});
+        QCOMPARE(f.pointersDuringMessages.value(0), Qt::WaitCursor);
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 5"));
+        QCOMPARE(f.row("lblCount", 'L' - 'A')->text(), QStringLiteral(" 2"));  // "Hello"
+        QCOMPARE(f.bar('L' - 'A')->x2(), 5910.0f);
+        QCOMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void readFailureIsReportedAndShowsNothing() {
+#ifndef Q_OS_LINUX
+        QSKIP("needs /proc/self/mem, a regular file whose first read fails");
+#endif
+        Fixture f;
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        f.messages.clear();
+        f.calculate(QStringLiteral("/proc/self/mem"));
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY2(f.messages[0].contains(QStringLiteral("\"/proc/self/mem\"")),
+                 qPrintable(f.messages[0]));
+        QVERIFY2(f.messages[0].contains(QStringLiteral("Input/output error")),
+                 qPrintable(f.messages[0]));
+        QVERIFY(f.gridIsReset());
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 10"));
+        QCOMPARE(f.label(QStringLiteral("lblMaxFreq"))->text().left(2),
+                 QStringLiteral("0") + QLocale::system().decimalPoint());
+        QCOMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
+        // The window goes on working.
+        f.calculate(QString::fromStdString(dir.write("abc.txt", "abc").string()));
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 3"));
+    }
+
+    void realMessageBoxIsModalTitledWithOneOkButtonAndNoIcon() {
+        frmGlyphmeter window;
+        window.show();
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::Information;
+        QList<QAbstractButton*> buttons;
+        Qt::CursorShape pointer = Qt::BlankCursor;
+        QTimer answer;
+        answer.setInterval(10);
+        connect(&answer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                return;
+            }
+            answer.stop();
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = box->buttons();
+            pointer = window.cursor().shape();
+            box->button(QMessageBox::Ok)->click();
+        });
+        answer.start();
+        window.findChild<QPushButton*>(QStringLiteral("btnCalcFreq"))->click();
+        QCOMPARE(title, QStringLiteral("Glyphmeter"));
+        QCOMPARE(text, noFileMessage);
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QCOMPARE(buttons.size(), 1);
+        QCOMPARE(pointer, Qt::WaitCursor);
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "frmGlyphmeter_test.moc"
