@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "CommonDialog.h"
@@ -49,16 +50,18 @@ QString pathBoxText(const QWidget& window) {
 }
 
 // Once the application's modal file dialog is up, hands it to `answer`.
-void answerFileDialog(std::function<void(QFileDialog*)> answer) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+// Answers every file dialog that comes up while the returned poll lives. A dialog that is still
+// up after an answer is answered again: right after it opens, the dialog may not yet know the
+// folder's files and then turns an "accept" down.
+std::unique_ptr<QTimer> answerFileDialogs(std::function<void(QFileDialog*)> answer) {
+    auto poll = std::make_unique<QTimer>();
+    QObject::connect(poll.get(), &QTimer::timeout, poll.get(), [answer] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
-            poll->stop();
             answer(dialog);
         }
     });
-    poll->start(10);
+    poll->start(20);
+    return poll;
 }
 
 int openHelpWindows() {
@@ -136,18 +139,24 @@ class StartCommandsTest : public QObject {
 
         QString title;
         QStringList filters;
-        answerFileDialog([&](QFileDialog* dialog) {
+        auto confirming = answerFileDialogs([&](QFileDialog* dialog) {
             title = dialog->windowTitle();
             filters = dialog->nameFilters();
+            // Typed into the name box, as a user would: selectFile() alone may be lost while the
+            // dialog is still reading the folder.
             dialog->selectFile(file);
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                name->setText(file);
+            }
             QMetaObject::invokeMethod(dialog, "accept");
         });
         QCOMPARE(nativeFileChooser(&owner, QStringLiteral("Source File")),
                  std::optional(QDir::toNativeSeparators(file)));
+        confirming.reset();
         QCOMPARE(title, QStringLiteral("Source File"));
         QCOMPARE(filters, QStringList(QStringLiteral("All Files (*)")));
 
-        answerFileDialog([](QFileDialog* dialog) { dialog->reject(); });
+        auto cancelling = answerFileDialogs([](QFileDialog* dialog) { dialog->reject(); });
         QCOMPARE(nativeFileChooser(&owner, QStringLiteral("Source File")), std::nullopt);
     }
 
