@@ -31,7 +31,9 @@ struct Messages {
     }
 };
 
-int slot(char letter) { return letter - 'A'; }
+int slot(char letter) {
+    return letter - 'A';
+}
 
 TEST(LetterTally, counts_upper_and_lower_case_together) {
     TempDir dir;
@@ -89,8 +91,8 @@ TEST(LetterTally, matches_the_reference_for_every_block_size_thread_count_and_li
     for (std::int32_t limit = -1; limit <= letters + 1; ++limit) {
         everyLimit.push_back(limit);
     }
-    const std::vector<std::int32_t> someLimits{-1, 0, 1, 2, letters / 2, letters - 1, letters,
-                                               letters + 1};
+    const std::vector<std::int32_t> someLimits{-1,          0,           1,       2,
+                                               letters / 2, letters - 1, letters, letters + 1};
     for (const std::size_t blockSize : {1u, 7u, 64u, 1000u, 4096u}) {
         const bool sweep = blockSize == 7 || blockSize == 64;
         for (const int threads : {1, 2}) {
@@ -152,7 +154,8 @@ TEST(LetterTally, failures_name_the_path_and_the_reason) {
 
 int openDescriptors() {
     int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
         ++count;
     }
     return count;
