@@ -25,7 +25,7 @@ QString distributionNotice() {
 
 QString warrantyNotice() {
     return QStringLiteral(
-        "Copyright \u00A9 2004 Tarnby Software. This program is provided \"as is\", without "
+        "Copyright \u00A9 2026 Tarnby Software. This program is provided \"as is\", without "
         "warranty of any kind. In no event shall the author be liable for any damage arising "
         "from its use.\r\n");
 }
