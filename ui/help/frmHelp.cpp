@@ -20,7 +20,9 @@
 // The artwork is compiled into a static library; naming its resource file here makes the linker
 // keep it, and registers it before the first picture is loaded. Q_INIT_RESOURCE must be used
 // outside any namespace.
-static void loadHelpArtwork() { Q_INIT_RESOURCE(help); }
+static void loadHelpArtwork() {
+    Q_INIT_RESOURCE(help);
+}
 
 namespace glyphmeter::ui {
 
