@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <system_error>
-#include <utility>
 
 #include "FileError.h"
+#include "FillBuffer.h"
 #include "InputFile.h"
 
 namespace glyphmeter::analysis {
@@ -22,16 +22,21 @@ std::string systemReason(int error) {
     throw FileError(path, systemReason(error));
 }
 
+// Runs one read call, again when a signal interrupted it; returns the bytes read, 0 at the end.
+template <typename Call>
+std::size_t readOrFail(const std::filesystem::path& path, Call call) {
+    for (;;) {
+        const ssize_t got = call();
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            fail(path, errno);
+        }
+    }
+}
+
 }  // namespace
-
-InputFile::InputFile(std::filesystem::path path, Handle handle, bool owned, bool positioned)
-    : path_(std::move(path)), handle_(handle), owned_(owned), positioned_(positioned) {}
-
-InputFile::InputFile(InputFile&& other) noexcept
-    : path_(std::move(other.path_)),
-      handle_(other.handle_),
-      owned_(std::exchange(other.owned_, false)),
-      positioned_(other.positioned_) {}
 
 InputFile::~InputFile() {
     if (owned_) {
@@ -72,41 +77,18 @@ InputFile InputFile::standardInput() {
 
 std::size_t InputFile::readAt(std::uint64_t offset, std::span<std::byte> buffer) {
     const int fd = static_cast<int>(handle_);
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t got = ::pread(fd, buffer.data() + done, buffer.size() - done,
-                                    static_cast<off_t>(offset + done));
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fail(path_, errno);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return fillBuffer(buffer, [&](std::byte* destination, std::size_t size, std::size_t done) {
+        return readOrFail(path_, [&] {
+            return ::pread(fd, destination, size, static_cast<off_t>(offset + done));
+        });
+    });
 }
 
 std::size_t InputFile::read(std::span<std::byte> buffer) {
     const int fd = static_cast<int>(handle_);
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t got = ::read(fd, buffer.data() + done, buffer.size() - done);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fail(path_, errno);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return fillBuffer(buffer, [&](std::byte* destination, std::size_t size, std::size_t) {
+        return readOrFail(path_, [&] { return ::read(fd, destination, size); });
+    });
 }
 
 }  // namespace glyphmeter::analysis

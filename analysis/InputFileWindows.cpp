@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "FileError.h"
+#include "FillBuffer.h"
 #include "InputFile.h"
 
 namespace glyphmeter::analysis {
@@ -100,16 +101,22 @@ DWORD requestSize(std::size_t left) {
     return static_cast<DWORD>(left < maxRequest ? left : maxRequest);
 }
 
+// One ReadFile call; `endOfInput` is the error by which this kind of read reports the end.
+// Returns the bytes read, 0 at the end.
+std::size_t readOrFail(HANDLE handle, std::byte* destination, std::size_t size, OVERLAPPED* where,
+                       DWORD endOfInput, const std::filesystem::path& path) {
+    DWORD got = 0;
+    if (!::ReadFile(handle, destination, requestSize(size), &got, where)) {
+        const DWORD error = ::GetLastError();
+        if (error == endOfInput) {
+            return 0;
+        }
+        fail(path, error);
+    }
+    return got;
+}
+
 }  // namespace
-
-InputFile::InputFile(std::filesystem::path path, Handle handle, bool owned, bool positioned)
-    : path_(std::move(path)), handle_(handle), owned_(owned), positioned_(positioned) {}
-
-InputFile::InputFile(InputFile&& other) noexcept
-    : path_(std::move(other.path_)),
-      handle_(other.handle_),
-      owned_(std::exchange(other.owned_, false)),
-      positioned_(other.positioned_) {}
 
 InputFile::~InputFile() {
     if (owned_) {
@@ -147,49 +154,21 @@ InputFile InputFile::standardInput() {
 }
 
 std::size_t InputFile::readAt(std::uint64_t offset, std::span<std::byte> buffer) {
-    std::size_t done = 0;
-    while (done < buffer.size()) {
+    return fillBuffer(buffer, [&](std::byte* destination, std::size_t size, std::size_t done) {
         const std::uint64_t at = offset + done;
         OVERLAPPED where{};
         where.Offset = static_cast<DWORD>(at & 0xffffffffu);
         where.OffsetHigh = static_cast<DWORD>(at >> 32);
-        DWORD got = 0;
-        if (!::ReadFile(native(handle_), buffer.data() + done, requestSize(buffer.size() - done),
-                        &got, &where)) {
-            const DWORD error = ::GetLastError();
-            // A read that starts at or past the end of a file reports this instead of 0 bytes.
-            if (error == ERROR_HANDLE_EOF) {
-                break;
-            }
-            fail(path_, error);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += got;
-    }
-    return done;
+        // A read that starts at or past the end of a file reports ERROR_HANDLE_EOF, not 0 bytes.
+        return readOrFail(native(handle_), destination, size, &where, ERROR_HANDLE_EOF, path_);
+    });
 }
 
 std::size_t InputFile::read(std::span<std::byte> buffer) {
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        DWORD got = 0;
-        if (!::ReadFile(native(handle_), buffer.data() + done, requestSize(buffer.size() - done),
-                        &got, nullptr)) {
-            const DWORD error = ::GetLastError();
-            // The writing end of a pipe has closed: that is how a pipe ends on Windows.
-            if (error == ERROR_BROKEN_PIPE) {
-                break;
-            }
-            fail(path_, error);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += got;
-    }
-    return done;
+    return fillBuffer(buffer, [&](std::byte* destination, std::size_t size, std::size_t) {
+        // The writing end of a pipe has closed: that is how a pipe ends on Windows.
+        return readOrFail(native(handle_), destination, size, nullptr, ERROR_BROKEN_PIPE, path_);
+    });
 }
 
 }  // namespace glyphmeter::analysis

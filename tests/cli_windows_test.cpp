@@ -8,44 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "RunProcess.h"
+#include "CliRun.h"
 #include "TempDir.h"
+#include "WindowsSystemText.h"
 
 namespace glyphmeter::testing {
 namespace {
 
-const std::filesystem::path program = GLYPHMETER_CLI_PATH;
-
-// The CSV of "Hello, World" as every system writes it: plain "\n" line ends.
-const std::string helloCsv =
-    "letter,count,frequency\n"
-    "A,0,0.0000\nB,0,0.0000\nC,0,0.0000\nD,1,0.1000\nE,1,0.1000\nF,0,0.0000\nG,0,0.0000\n"
-    "H,1,0.1000\nI,0,0.0000\nJ,0,0.0000\nK,0,0.0000\nL,3,0.3000\nM,0,0.0000\nN,0,0.0000\n"
-    "O,2,0.2000\nP,0,0.0000\nQ,0,0.0000\nR,1,0.1000\nS,0,0.0000\nT,0,0.0000\nU,0,0.0000\n"
-    "V,0,0.0000\nW,1,0.1000\nX,0,0.0000\nY,0,0.0000\nZ,0,0.0000\n";
-
 std::string utf8(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
-}
-
-std::string systemText(DWORD error) {
-    wchar_t text[512]{};
-    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, error, 0, text, 512, nullptr);
-    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) {
-        --length;
-    }
-    std::string result(4 * length, '\0');
-    result.resize(::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(),
-                                        static_cast<int>(result.size()), nullptr, nullptr));
-    return result;
-}
-
-ProcessResult cli(std::vector<std::string> arguments, ProcessRun run = {}) {
-    run.arguments = std::move(arguments);
-    run.environment.push_back({"GLYPHMETER_LETTER_LIMIT", ""});
-    return runProcess(program, run);
 }
 
 TEST(CommandLineToolOnWindows, non_ascii_file_name_is_counted_and_named) {
@@ -120,10 +92,10 @@ std::wstring versionText(const std::vector<std::byte>& record, const wchar_t* na
 
 TEST(CommandLineToolOnWindows, executable_carries_the_version_record) {
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), &ignored);
-    ASSERT_GT(size, 0u) << "no version record in " << program;
+    const DWORD size = ::GetFileVersionInfoSizeW(cliProgram.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << "no version record in " << cliProgram;
     std::vector<std::byte> record(size);
-    ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, size, record.data()));
+    ASSERT_TRUE(::GetFileVersionInfoW(cliProgram.c_str(), 0, size, record.data()));
 
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;

@@ -13,30 +13,18 @@
 #include "LetterTally.h"
 #include "ReferenceTally.h"
 #include "TempDir.h"
+#include "WindowsSystemText.h"
 
 namespace glyphmeter::analysis {
 namespace {
 
 using testing::randomBytes;
 using testing::referenceTally;
+using testing::systemText;
 using testing::TempDir;
 
 int slot(char letter) {
     return letter - 'A';
-}
-
-// What Windows says for `error`, in UTF-8 and without its line break: the tally's reason texts.
-std::string systemText(DWORD error) {
-    wchar_t text[512]{};
-    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, error, 0, text, 512, nullptr);
-    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) {
-        --length;
-    }
-    std::string utf8(4 * length, '\0');
-    utf8.resize(::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(),
-                                      static_cast<int>(utf8.size()), nullptr, nullptr));
-    return utf8;
 }
 
 FileError tallyFailure(const std::filesystem::path& path) {

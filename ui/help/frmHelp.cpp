@@ -4,11 +4,11 @@
 #include <QCursor>
 #include <QEvent>
 #include <QFont>
-#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include "DesignWindow.h"
 #include "HelpTexts.h"
 #include "HyperlinkModule.h"
 #include "Label.h"
@@ -30,17 +30,10 @@ namespace {
 
 // ---- The design, in twips ---------------------------------------------------------------------
 
-constexpr int clientWidth = 7080;
-constexpr int clientHeight = 7080;
-constexpr int startLeft = 6105;  // client area's top-left corner on the screen
-constexpr int startTop = 1725;
+// The client area's top-left corner on the screen, and its size.
+constexpr Box clientArea{6105, 1725, 7080, 7080};
 
-const QColor windowGrey(224, 224, 224);
 const QColor linkPurple(192, 0, 192);
-
-struct Box {
-    float left, top, width, height;
-};
 
 // Controls listed back to front: each one created later covers the ones before it.
 constexpr Box label1Box{1440, 120, 3255, 495};
@@ -66,25 +59,12 @@ constexpr int handHotY = 0;
 
 // ---- Helpers ----------------------------------------------------------------------------------
 
-QRect rectOf(const Box& box) {
-    return twipsRect(box.left, box.top, box.width, box.height);
-}
-
-QFont verdana(double points, bool bold) {
-    QFont font;
-    // DejaVu Sans is Verdana's metric-close stand-in where Verdana is not installed.
-    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(points);
-    font.setWeight(bold ? QFont::Bold : QFont::Normal);
-    return font;
-}
-
 Label* makeLabel(QWidget* window, const char* name, const Box& box, const QString& caption,
                  double points) {
     auto* label = new Label(window);
     label->setObjectName(QLatin1String(name));
     label->setTwipsGeometry(box.left, box.top, box.width, box.height);
-    label->setFont(verdana(points, true));
+    label->setFont(designFont(points, true));
     label->setHorizontalAlignment(Qt::AlignRight);
     label->setText(caption);
     return label;
@@ -94,8 +74,8 @@ MultiLineTextBox* makeTextBox(QWidget* window, const char* name, const Box& box,
                               const QString& text) {
     auto* textBox = new MultiLineTextBox(window);
     textBox->setObjectName(QLatin1String(name));
-    textBox->setGeometry(rectOf(box));
-    textBox->setFont(verdana(textFontPoints, false));
+    textBox->setGeometry(twipsRect(box));
+    textBox->setFont(designFont(textFontPoints, false));
     QPalette colours = textBox->palette();
     colours.setColor(QPalette::Base, windowGrey);
     textBox->setPalette(colours);
@@ -109,7 +89,7 @@ QLabel* makePicture(QWidget* window, const char* name, const Box& box, const QSt
                     const QColor& background) {
     auto* picture = new QLabel(window);
     picture->setObjectName(QLatin1String(name));
-    picture->setGeometry(rectOf(box));
+    picture->setGeometry(twipsRect(box));
     picture->setFixedSize(picture->size());
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setPixmap(QPixmap(resource));
@@ -134,21 +114,8 @@ frmHelp::frmHelp() : QWidget(nullptr) {
 }
 
 void frmHelp::createWindow() {
-    setObjectName(QStringLiteral("frmHelp"));
-    setWindowTitle(QStringLiteral("Glyphmeter Help"));
-    setWindowIcon(QIcon(QStringLiteral(":/main/glyphmeter.png")));
-    // A fixed frame with only the close box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    // Geometry places the client area, not the frame, as the design gives it.
-    setGeometry(toPixels(startLeft), toPixels(startTop), toPixels(clientWidth),
-                toPixels(clientHeight));
-    setFixedSize(toPixels(clientWidth), toPixels(clientHeight));
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, windowGrey);
-    setPalette(colours);
-    setAutoFillBackground(true);
+    setUpFixedWindow(this, QStringLiteral("frmHelp"), QStringLiteral("Glyphmeter Help"),
+                     clientArea);
 }
 
 void frmHelp::createLabels() {

@@ -5,19 +5,13 @@
 
 #include <QColor>
 
-namespace glyphmeter::ui::mainDesign {
+#include "DesignWindow.h"
 
-struct Box {
-    float left;
-    float top;
-    float width;
-    float height;
-};
+namespace glyphmeter::ui::mainDesign {
 
 // The window's client area and where it opens on the screen.
 inline constexpr Box clientArea{3165, 3180, 7935, 7170};
 
-inline const QColor windowGrey(224, 224, 224);
 inline const QColor silver(192, 192, 192);
 // The text and line colour of the light desktop theme the backgrounds were chosen for.
 inline const QColor controlText(0, 0, 0);

@@ -2,7 +2,6 @@
 #include "frmGlyphmeter.h"
 
 #include <QFont>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -12,6 +11,7 @@
 
 #include "CommandButton.h"
 #include "CommonDialog.h"
+#include "DesignWindow.h"
 #include "FileError.h"
 #include "FrequencyFigures.h"
 #include "Label.h"
@@ -36,17 +36,8 @@ namespace {
 const QString noFileMessage =
     QStringLiteral("Please select an input file before attempting to calculate frequencies.");
 
-QFont windowFont(double points, bool bold = false) {
-    QFont font;
-    // DejaVu Sans is Verdana's metric-close stand-in where Verdana is not installed.
-    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(points);
-    font.setWeight(bold ? QFont::Bold : QFont::Normal);
-    return font;
-}
-
-Label* makeLabel(QWidget* window, const QString& name, const design::Box& box,
-                 const QString& caption = {}, Qt::Alignment horizontal = Qt::AlignLeft) {
+Label* makeLabel(QWidget* window, const QString& name, const Box& box, const QString& caption = {},
+                 Qt::Alignment horizontal = Qt::AlignLeft) {
     auto* label = new Label(window);
     label->setObjectName(name);
     label->setTwipsGeometry(box.left, box.top, box.width, box.height);
@@ -55,9 +46,9 @@ Label* makeLabel(QWidget* window, const QString& name, const design::Box& box,
     return label;
 }
 
-void place(QWidget* control, const QString& name, const design::Box& box) {
+void place(QWidget* control, const QString& name, const Box& box) {
     control->setObjectName(name);
-    control->setGeometry(twipsRect(box.left, box.top, box.width, box.height));
+    control->setGeometry(twipsRect(box));
 }
 
 // The reason a file operation failed, as a whole sentence.
@@ -89,27 +80,15 @@ frmGlyphmeter::frmGlyphmeter(Services services, QWidget* parent)
 frmGlyphmeter::~frmGlyphmeter() = default;
 
 void frmGlyphmeter::setUpWindow() {
-    setObjectName(QStringLiteral("frmGlyphmeter"));
-    setWindowTitle(QString::fromUtf16(programTitle));
-    setWindowIcon(QIcon(QStringLiteral(":/main/glyphmeter.png")));
-    // A fixed frame with a close box only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    const QRect client = twipsRect(design::clientArea.left, design::clientArea.top,
-                                   design::clientArea.width, design::clientArea.height);
-    setFixedSize(client.size());
-    // Client-area geometry: the frame goes around it, so the content opens where designed.
-    setGeometry(client);
-    setFont(windowFont(design::fontPoints));
+    setUpFixedWindow(this, QStringLiteral("frmGlyphmeter"), QString::fromUtf16(programTitle),
+                     design::clientArea);
+    setFont(designFont(design::fontPoints));
 
     // The backgrounds are fixed light greys, so texts and bars keep the dark colour they were
     // designed with even when the desktop theme's text colour is light.
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, design::windowGrey);
     colours.setColor(QPalette::WindowText, design::controlText);
     setPalette(colours);
-    setAutoFillBackground(true);
     setCursor(Qt::ArrowCursor);
 }
 
@@ -118,17 +97,17 @@ void frmGlyphmeter::createLetterRow() {
         this, {}, design::LabelChar, QString(QChar(design::firstLetter)), Qt::AlignHCenter));
     letter->setOpaque(design::silver);
     Label* count = lblCount.adopt(makeLabel(this, {}, design::lblCount, {}, Qt::AlignRight));
-    count->setOpaque(design::windowGrey);
+    count->setOpaque(windowGrey);
     lblFreq.adopt(makeLabel(this, {}, design::lblFreq));
 
     lblCountHeading
         .adopt(
             makeLabel(this, {}, design::lblCountHeading, QStringLiteral("Count"), Qt::AlignRight),
             1)
-        ->setFont(windowFont(design::fontPoints, true));
+        ->setFont(designFont(design::fontPoints, true));
     lblFreqHeading
         .adopt(makeLabel(this, {}, design::lblFreqHeading, QStringLiteral("Frequency")), 1)
-        ->setFont(windowFont(design::fontPoints, true));
+        ->setFont(designFont(design::fontPoints, true));
 
     auto* bar = freqLine.adopt(new LineShape(this));
     bar->setEnds(design::freqLine.x1, design::freqLine.y1, design::freqLine.x2,
@@ -152,9 +131,9 @@ void frmGlyphmeter::createSidePanel() {
                            QString::fromUtf8(WebAddresses::makerHost));
     lblProgramName = makeLabel(this, QStringLiteral("lblProgramName"), design::lblProgramName,
                                QString::fromUtf16(programTitle));
-    lblProgramName->setFont(windowFont(design::programNamePoints));
+    lblProgramName->setFont(designFont(design::programNamePoints));
     Label1 = makeLabel(this, QStringLiteral("Label1"), design::Label1, QStringLiteral("Source"));
-    Label1->setFont(windowFont(design::fontPoints, true));
+    Label1->setFont(designFont(design::fontPoints, true));
     lblTotalChars = makeLabel(this, QStringLiteral("lblTotalChars"), design::lblTotalChars,
                               QStringLiteral("0"));
     Label2 = makeLabel(this, QStringLiteral("Label2"), design::Label2,

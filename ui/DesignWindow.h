@@ -1,0 +1,35 @@
+// What the two fixed-layout windows share: a design rectangle in twips, the designed font with its
+// stand-in, the window grey, and the set-up of a fixed-size window with only a close box.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace glyphmeter::ui {
+
+// Left, Top, Width and Height of a control as designed, in twips.
+struct Box {
+    float left;
+    float top;
+    float width;
+    float height;
+};
+
+QRect twipsRect(const Box& box);
+
+// The background of both windows.
+inline const QColor windowGrey(224, 224, 224);
+
+// Verdana at `points`, or DejaVu Sans, its metric-close stand-in, where Verdana is not installed.
+QFont designFont(double points, bool bold = false);
+
+// Makes `window` a fixed-size window with a close box only, its client area at `clientArea`
+// (twips, on the screen), titled `title`, with the program's icon and a window-grey background.
+void setUpFixedWindow(QWidget* window, const QString& objectName, const QString& title,
+                      const Box& clientArea);
+
+}  // namespace glyphmeter::ui
