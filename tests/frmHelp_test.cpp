@@ -134,6 +134,30 @@ class frmHelpTest : public QObject {
                  QList<float>({2400, 740, 4680, 740}));
     }
 
+    void textsStayDarkUnderDarkTheme() {
+        const QPalette original = QApplication::palette();
+        QPalette dark = original;
+        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        QApplication::setPalette(dark);
+        frmHelp window;
+        QApplication::setPalette(original);
+
+        for (const char* name : {"Label1", "Label3", "Label4", "Label5"}) {
+            QVERIFY2(control(window, name)->palette().color(QPalette::WindowText).lightness() < 80,
+                     name);
+        }
+        for (const char* name : {"Text1", "Text2", "Text3"}) {
+            const QPalette colours = control(window, name)->palette();
+            QVERIFY2(colours.color(QPalette::Text).lightness() < 80, name);
+            QCOMPARE(colours.color(QPalette::Base), QColor(224, 224, 224));
+        }
+        QCOMPARE(control(window, "Label2")->palette().color(QPalette::WindowText),
+                 QColor(192, 0, 192));
+    }
+
     void captions() {
         frmHelp window;
         QCOMPARE(control<QLabel>(window, "Label1")->text(), QStringLiteral("Glyphmeter v1.5"));

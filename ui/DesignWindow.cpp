@@ -34,6 +34,7 @@ void setUpFixedWindow(QWidget* window, const QString& objectName, const QString&
     window->setGeometry(client);
     QPalette colours = window->palette();
     colours.setColor(QPalette::Window, windowGrey);
+    colours.setColor(QPalette::WindowText, controlText);
     window->setPalette(colours);
     window->setAutoFillBackground(true);
 }

@@ -23,12 +23,16 @@ QRect twipsRect(const Box& box);
 
 // The background of both windows.
 inline const QColor windowGrey(224, 224, 224);
+// The text colour of the light desktop theme the backgrounds were chosen for.
+inline const QColor controlText(0, 0, 0);
 
 // Verdana at `points`, or DejaVu Sans, its metric-close stand-in, where Verdana is not installed.
 QFont designFont(double points, bool bold = false);
 
 // Makes `window` a fixed-size window with a close box only, its client area at `clientArea`
 // (twips, on the screen), titled `title`, with the program's icon and a window-grey background.
+// Its labels and lines draw in controlText: the backgrounds are fixed light greys, so the texts
+// keep their dark colour even when the desktop theme's text colour is light.
 void setUpFixedWindow(QWidget* window, const QString& objectName, const QString& title,
                       const Box& clientArea);
 

@@ -77,7 +77,9 @@ MultiLineTextBox* makeTextBox(QWidget* window, const char* name, const Box& box,
     textBox->setGeometry(twipsRect(box));
     textBox->setFont(designFont(textFontPoints, false));
     QPalette colours = textBox->palette();
+    // Grey like the window whatever the theme, so the text stays dark too.
     colours.setColor(QPalette::Base, windowGrey);
+    colours.setColor(QPalette::Text, controlText);
     textBox->setPalette(colours);
     textBox->setText(text);
     return textBox;

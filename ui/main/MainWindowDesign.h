@@ -13,8 +13,6 @@ namespace glyphmeter::ui::mainDesign {
 inline constexpr Box clientArea{3165, 3180, 7935, 7170};
 
 inline const QColor silver(192, 192, 192);
-// The text and line colour of the light desktop theme the backgrounds were chosen for.
-inline const QColor controlText(0, 0, 0);
 
 inline constexpr double fontPoints = 8.25;
 inline constexpr double programNamePoints = 15.75;

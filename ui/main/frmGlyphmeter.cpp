@@ -83,12 +83,6 @@ void frmGlyphmeter::setUpWindow() {
     setUpFixedWindow(this, QStringLiteral("frmGlyphmeter"), QString::fromUtf16(programTitle),
                      design::clientArea);
     setFont(designFont(design::fontPoints));
-
-    // The backgrounds are fixed light greys, so texts and bars keep the dark colour they were
-    // designed with even when the desktop theme's text colour is light.
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, design::controlText);
-    setPalette(colours);
     setCursor(Qt::ArrowCursor);
 }
 
