@@ -131,12 +131,13 @@ TEST(CommandLineTool, dash_reads_standard_input) {
 #ifdef __linux__
 TEST(CommandLineTool, json_file_name_is_escaped_and_always_valid_utf8) {
     TempDir dir;
-    // A quote, a backslash, control characters, a stray byte 0xFF and a valid UTF-8 "é".
-    const auto file = dir.write("q\"b\\n\nt\t\x01-\xff-\xc3\xa9", "x");
+    // A quote, a backslash, control characters, a stray byte 0xFF, the first two bytes of a
+    // three-byte "€" (one replacement character for both) and a valid UTF-8 "é".
+    const auto file = dir.write("q\"b\\n\nt\t\x01-\xff-\xe2\x82-\xc3\xa9", "x");
     const ProcessResult result = cli({"--json", file.string()});
     EXPECT_EQ(result.exitStatus, 0);
     const std::string expected = "\"file\": \"" + dir.path().string() +
-                                 "/q\\\"b\\\\n\\nt\\t\\u0001-\xef\xbf\xbd-\xc3\xa9\",";
+                                 "/q\\\"b\\\\n\\nt\\t\\u0001-\xef\xbf\xbd-\xef\xbf\xbd-\xc3\xa9\",";
     EXPECT_NE(result.standardOutput.find(expected), std::string::npos) << result.standardOutput;
 }
 #endif
