@@ -1,15 +1,16 @@
-// The program: the main window, shown until the last window closes.
+// The program: the main window, shown until the last window closes; a FILE on the command line
+// is counted at once.
 #include <QApplication>
 
+#include "StartUp.h"
 #include "main/frmGlyphmeter.h"
 
 int main(int argc, char** argv) {
+    glyphmeter::app::nameProgram();
+    glyphmeter::app::answerHelpAndVersion(argc, argv);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Glyphmeter"));
-    QApplication::setApplicationVersion(QStringLiteral("1.05"));
-    // Ties the windows to the installed menu entry glyphmeter.desktop (its icon on Wayland).
-    QGuiApplication::setDesktopFileName(QStringLiteral("glyphmeter"));
+    const QString file = glyphmeter::app::fileToOpen(QApplication::arguments());
     glyphmeter::ui::frmGlyphmeter window;
-    window.show();
+    glyphmeter::app::showWindow(window, file);
     return app.exec();
 }

@@ -262,6 +262,11 @@ void frmGlyphmeter::btnCalcFreq_Click() {
     }
 }
 
+void frmGlyphmeter::openFile(const QString& path) {
+    txtSourceFile->setText(path);
+    btnCalcFreq_Click();
+}
+
 void frmGlyphmeter::showResults(const analysis::LetterTally& tally) {
     const analysis::FrequencyTexts texts =
         analysis::describeTally(tally, QLocale::system().decimalPoint().toStdString());

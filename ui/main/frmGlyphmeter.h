@@ -52,6 +52,10 @@ class frmGlyphmeter : public QWidget {
     // creates nothing; rows that do not exist yet are left out.
     void initialize(const QString& iteration);
 
+    // Puts `path` into the path box and calculates it, exactly as typing it and pressing Calculate
+    // Frequency would, with the same messages. For a file named on the command line or dropped.
+    void openFile(const QString& path);
+
   public slots:
     // Calculate Frequency: counts the letters of the file named in the path box and shows the
     // results; tells the user when the path names no ordinary file or the file can't be read.

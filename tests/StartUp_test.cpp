@@ -1,0 +1,125 @@
+// The program's start: the command line it reads, the window it shows with a FILE counted at once,
+// and --help and --version answered by the real program without a display.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+
+#include "StartUp.h"
+#include "TempDir.h"
+#include "main/frmGlyphmeter.h"
+
+using glyphmeter::testing::TempDir;
+using glyphmeter::ui::frmGlyphmeter;
+
+namespace {
+
+const QString noFileMessage =
+    QStringLiteral("Please select an input file before attempting to calculate frequencies.");
+
+}  // namespace
+
+class StartUpTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { glyphmeter::app::nameProgram(); }
+
+    void firstFileIsTheOneToOpen_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("none") << QStringList{} << QString();
+        QTest::newRow("one") << QStringList{"/data/a b.txt"} << "/data/a b.txt";
+        QTest::newRow("several") << QStringList{"first.txt", "second.txt"} << "first.txt";
+        QTest::newRow("after --") << QStringList{"--", "-dash.txt"} << "-dash.txt";
+    }
+    void firstFileIsTheOneToOpen() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        arguments.prepend(QStringLiteral("glyphmeter"));
+        QCOMPARE(glyphmeter::app::fileToOpen(arguments), file);
+    }
+
+    // As if typed and calculated: results for a file, the designed message for a missing one,
+    // the window as designed without a file.
+    void startsWithTheFileCalculated_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("file") << "hello.txt"
+                              << " 10" << QStringList{};
+        QTest::newRow("missing") << "gone.txt"
+                                 << "0" << QStringList{noFileMessage};
+        QTest::newRow("no file") << ""
+                                 << "0" << QStringList{};
+    }
+    void startsWithTheFileCalculated() {
+        QFETCH(QString, name);
+        QFETCH(QString, total);
+        QFETCH(QStringList, messages);
+        TempDir dir;
+        dir.write("hello.txt", "Hello, World");
+        const QString path =
+            name.isEmpty() ? QString()
+                           : QString::fromStdString((dir.path() / name.toStdString()).string());
+        QStringList shown;
+        frmGlyphmeter::Services services;
+        services.showMessage = [&](QWidget* parent, const QString& text) {
+            QVERIFY(parent->isVisible());
+            shown << text;
+        };
+        frmGlyphmeter window(services);
+
+        glyphmeter::app::showWindow(window, path);
+        QVERIFY(window.isVisible());
+        const auto* totalLabel = window.findChild<QLabel*>(QStringLiteral("lblTotalChars"));
+        QTRY_COMPARE(totalLabel->text() + shown.join(u'|'), total + messages.join(u'|'));
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))->text(),
+                 path.isEmpty() ? QStringLiteral("Select a source file...") : path);
+    }
+
+    void helpAndVersionNeedNoDisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("platform");  // empty: no display of any kind
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("help") << QStringList{"--help"} << "" << 0 << "[options] [FILE...]"
+                              << "";
+        QTest::newRow("help among files")
+            << QStringList{"a.txt", "-h"} << "" << 0 << "When several are given"
+            << "";
+        QTest::newRow("version") << QStringList{"--version"} << "" << 0 << "Glyphmeter 1.05\n"
+                                 << "";
+        QTest::newRow("unknown option") << QStringList{"--bogus", "a.txt"} << "offscreen" << 1 << ""
+                                        << "Unknown option 'bogus'.";
+    }
+    void helpAndVersionNeedNoDisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, platform);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QFETCH(QString, error);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            environment.remove(QLatin1String(name));
+        }
+        if (!platform.isEmpty()) {
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        }
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(GLYPHMETER_PATH), arguments);
+        QVERIFY(program.waitForFinished(30000));
+        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(out.contains(output), qPrintable(out));
+        QVERIFY2(err.contains(error), qPrintable(err));
+        QCOMPARE(program.exitCode(), status);
+    }
+};
+
+QTEST_MAIN(StartUpTest)
+#include "StartUp_test.moc"
