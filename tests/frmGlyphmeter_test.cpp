@@ -1,10 +1,13 @@
 // The main window offscreen: its controls through their design names, the letter grid, and the
 // Calculate command end to end with typed paths. Messages are answered by the test.
 #include <QApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -438,6 +441,51 @@ class MainWindowTest : public QObject {
         // The window goes on working.
         f.calculate(QString::fromStdString(dir.write("abc.txt", "abc").string()));
         QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 3"));
+    }
+
+    // Only a single local file is taken; it opens as if typed and calculated.
+    void dropTakesOneLocalFile_data() {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<QString>("text");  // the drag's plain text
+        QTest::addColumn<bool>("taken");
+        static TempDir dir;
+        const QString hello = QString::fromStdString(dir.write("hello.txt", "Hello").string());
+        const QString other = QString::fromStdString(dir.write("other.txt", "abc").string());
+        QTest::newRow("one file") << QList{QUrl::fromLocalFile(hello)} << "" << true;
+        QTest::newRow("two files")
+            << QList{QUrl::fromLocalFile(hello), QUrl::fromLocalFile(other)} << "" << false;
+        QTest::newRow("web address")
+            << QList{QUrl(QStringLiteral("https://example.org/a.txt"))} << "" << false;
+        QTest::newRow("text") << QList<QUrl>{} << hello << false;
+    }
+    void dropTakesOneLocalFile() {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(QString, text);
+        QFETCH(bool, taken);
+        Fixture f;
+        QMimeData data;
+        data.setUrls(urls);
+        if (!text.isEmpty()) {
+            data.setText(text);
+        }
+        const QPoint onThePathBox = f.control(QStringLiteral("txtSourceFile"))->geometry().center();
+        QVERIFY(f.window->acceptDrops());
+        QVERIFY(!f.control(QStringLiteral("txtSourceFile"))->acceptDrops());
+
+        QDragEnterEvent enter(onThePathBox, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.window.get(), &enter);
+        QCOMPARE(enter.isAccepted(), taken);
+        QDropEvent drop(QPointF(onThePathBox), Qt::CopyAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(f.window.get(), &drop);
+        QCOMPARE(drop.isAccepted(), taken);
+
+        const QString path = taken ? QDir::toNativeSeparators(urls[0].toLocalFile())
+                                   : QStringLiteral("Select a source file...");
+        QTRY_COMPARE(f.label(QStringLiteral("lblTotalChars"))->text(),
+                     taken ? QStringLiteral(" 5") : QStringLiteral("0"));
+        QCOMPARE(f.control<QLineEdit>(QStringLiteral("txtSourceFile"))->text(), path);
+        QVERIFY(f.messages.isEmpty());
     }
 
     void realMessageBoxIsModalTitledWithOneOkButtonAndNoIcon() {

@@ -1,11 +1,15 @@
 // The main window: its controls, the letter grid and the Calculate command.
 #include "frmGlyphmeter.h"
 
+#include <QDir>
+#include <QDropEvent>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QPixmap>
+#include <QTimer>
 
 #include <exception>
 
@@ -60,6 +64,16 @@ QString failureMessage(const QString& path, const QString& reason) {
     return message;
 }
 
+// The path of the one local file `data` carries, with the system's separators; empty for several
+// files, a web address or anything that is no file at all.
+QString singleLocalFile(const QMimeData* data) {
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls[0].isLocalFile()) {
+        return {};
+    }
+    return QDir::toNativeSeparators(urls[0].toLocalFile());
+}
+
 }  // namespace
 
 frmGlyphmeter::frmGlyphmeter(QWidget* parent) : frmGlyphmeter(Services{}, parent) {}
@@ -84,6 +98,7 @@ void frmGlyphmeter::setUpWindow() {
                      design::clientArea);
     setFont(designFont(design::fontPoints));
     setCursor(Qt::ArrowCursor);
+    setAcceptDrops(true);
 }
 
 void frmGlyphmeter::createLetterRow() {
@@ -161,6 +176,8 @@ void frmGlyphmeter::createInputControls() {
     txtSourceFile = new QLineEdit(QStringLiteral("Select a source file..."), this);
     place(txtSourceFile, QStringLiteral("txtSourceFile"), design::txtSourceFile);
     txtSourceFile->setCursorPosition(0);
+    // A file dropped on the path box opens like one dropped anywhere else on the window.
+    txtSourceFile->setAcceptDrops(false);
 
     // The file-open dialog: no visible presence until Select File shows it.
     cdbSourceFile = new CommonDialog(this, services_.chooseFile);
@@ -265,6 +282,26 @@ void frmGlyphmeter::btnCalcFreq_Click() {
 void frmGlyphmeter::openFile(const QString& path) {
     txtSourceFile->setText(path);
     btnCalcFreq_Click();
+}
+
+void frmGlyphmeter::dragEnterEvent(QDragEnterEvent* event) {
+    if (singleLocalFile(event->mimeData()).isEmpty()) {
+        event->ignore();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
+void frmGlyphmeter::dropEvent(QDropEvent* event) {
+    const QString path = singleLocalFile(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Calculated after the drop has ended: the program the file came from waits for the drop
+    // to finish, and would otherwise hang through a long count or a message.
+    QTimer::singleShot(0, this, [this, path] { openFile(path); });
 }
 
 void frmGlyphmeter::showResults(const analysis::LetterTally& tally) {

@@ -15,6 +15,8 @@
 #include "LetterTally.h"
 #include "MessageBox.h"
 
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 
@@ -64,6 +66,12 @@ class frmGlyphmeter : public QWidget {
     void btnSelectFile_Click();
     // Help: shows the help window.
     void btnHelp_Click();
+
+  protected:
+    // A single local file dragged over the window is taken; anything else is refused, so the
+    // pointer shows that it can't be dropped. Dropping the file opens it as openFile() does.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void Form_Load();
