@@ -1,11 +1,14 @@
 // The main window offscreen: its controls through their design names, the letter grid, and the
 // Calculate command end to end with typed paths. Messages are answered by the test.
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -34,6 +37,27 @@ namespace {
 
 const QString noFileMessage =
     QStringLiteral("Please select an input file before attempting to calculate frequencies.");
+
+#ifdef Q_OS_WIN
+const QString lineEnd = QStringLiteral("\r\n");
+#else
+const QString lineEnd = QStringLiteral("\n");
+#endif
+
+// What Copy Results gives for a file holding "Hello, World".
+QString helloWorldTable(QChar separator) {
+    const QMap<QChar, int> counts{{u'D', 1}, {u'E', 1}, {u'H', 1}, {u'L', 3},
+                                  {u'O', 2}, {u'R', 1}, {u'W', 1}};
+    QString table = QStringList{"Letter", "Count", "Frequency"}.join(separator) + lineEnd;
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        const int count = counts.value(letter);
+        table += QStringList{QString(letter), QString::number(count),
+                             QStringLiteral("0.") + QString::number(count) + QStringLiteral("000")}
+                     .join(separator) +
+                 lineEnd;
+    }
+    return table + QStringLiteral("Total") + separator + QStringLiteral("10") + lineEnd;
+}
 
 // A window whose message boxes are recorded instead of shown, with the pointer at each message.
 struct Fixture {
@@ -486,6 +510,88 @@ class MainWindowTest : public QObject {
                      taken ? QStringLiteral(" 5") : QStringLiteral("0"));
         QCOMPARE(f.control<QLineEdit>(QStringLiteral("txtSourceFile"))->text(), path);
         QVERIFY(f.messages.isEmpty());
+    }
+
+    // Ctrl+C copies the results shown; nothing before a calculation or after a failed one; the
+    // path box's selection when it has one.
+    void copyPutsTheShownResultsOnTheClipboard_data() {
+        QTest::addColumn<QStringList>("files");  // calculated in this order
+        QTest::addColumn<QString>("focus");      // "window", "path box" or "selection" in it
+        QTest::addColumn<QString>("copied");     // "results", the path, or "" for nothing
+        static TempDir dir;
+        const QString hello =
+            QString::fromStdString(dir.write("hello.txt", "Hello, World").string());
+        const QString missing = QString::fromStdString((dir.path() / "gone.txt").string());
+        QTest::newRow("before any calculation") << QStringList{} << "window"
+                                                << "";
+        QTest::newRow("results") << QStringList{hello} << "window"
+                                 << "results";
+        QTest::newRow("after a failed calculation") << QStringList{hello, missing} << "window"
+                                                    << "";
+        QTest::newRow("path box") << QStringList{hello} << "path box"
+                                  << "results";
+        QTest::newRow("path box selection") << QStringList{hello} << "selection" << hello;
+    }
+    void copyPutsTheShownResultsOnTheClipboard() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, focus);
+        QFETCH(QString, copied);
+        Fixture f;
+        for (const QString& file : files) {
+            f.calculate(file);
+        }
+        f.window->show();
+        QApplication::setActiveWindow(f.window.get());
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        auto* pathBox = f.control<QLineEdit>(QStringLiteral("txtSourceFile"));
+        QWidget* focused = focus == u"window" ? f.control(QStringLiteral("btnHelp")) : pathBox;
+        focused->setFocus();
+        if (focus == u"selection") {
+            pathBox->selectAll();
+        }
+        QApplication::clipboard()->setText(QStringLiteral("untouched"));
+
+        QTest::keyClick(focused, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        if (copied.isEmpty()) {
+            QCOMPARE(data->text(), QStringLiteral("untouched"));
+        } else if (copied == u"results") {
+            QCOMPARE(data->text(), helloWorldTable(u'\t'));
+            QCOMPARE(QString::fromUtf8(data->data(QStringLiteral("text/csv"))),
+                     helloWorldTable(u','));
+        } else {
+            QCOMPARE(data->text(), copied);
+        }
+    }
+
+    // The chart's context menu offers Copy Results; the side panel has no menu.
+    void chartMenuCopiesTheResults() {
+        Fixture f;
+        TempDir dir;
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        f.window->show();
+        QApplication::clipboard()->clear();
+        QStringList menus;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                QAction* first = menu->actions().value(0);
+                menus << QStringLiteral("%1 %2").arg(first->text(), first->shortcut().toString());
+                menu->close();
+                first->trigger();
+            }
+        });
+        answer.start(10);
+        const auto rightClick = [&](QWidget* on) {
+            const QPoint inside = on->rect().center();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, inside, on->mapToGlobal(inside));
+            QApplication::sendEvent(on, &event);
+        };
+        rightClick(f.label(QStringLiteral("lblTotalChars")));
+        QCOMPARE(menus, QStringList{});
+        rightClick(f.row("lblCount", 7));
+        QCOMPARE(menus, QStringList{"Copy Results Ctrl+C"});
+        QCOMPARE(QApplication::clipboard()->text(), helloWorldTable(u'\t'));
     }
 
     void realMessageBoxIsModalTitledWithOneOkButtonAndNoIcon() {

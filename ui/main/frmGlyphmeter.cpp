@@ -1,12 +1,17 @@
 // The main window: its controls, the letter grid and the Calculate command.
 #include "frmGlyphmeter.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMimeData>
 #include <QPixmap>
 #include <QTimer>
@@ -21,6 +26,7 @@
 #include "Label.h"
 #include "LineShape.h"
 #include "MainWindowDesign.h"
+#include "ResultsTable.h"
 #include "SourcePath.h"
 #include "Twips.h"
 #include "help/HelpWindow.h"
@@ -88,6 +94,7 @@ frmGlyphmeter::frmGlyphmeter(Services services, QWidget* parent)
     createSidePanel();
     createInputControls();
     setTabOrder();
+    createCopyCommand();
     Form_Load();
 }
 
@@ -192,6 +199,17 @@ void frmGlyphmeter::setTabOrder() {
     btnCalcFreq->setFocus();
 }
 
+void frmGlyphmeter::createCopyCommand() {
+    copyResultsAction_ = new QAction(QStringLiteral("Copy Results"), this);
+    copyResultsAction_->setObjectName(QStringLiteral("copyResults"));
+    copyResultsAction_->setShortcut(QKeySequence::Copy);
+    copyResultsAction_->setShortcutContext(Qt::WindowShortcut);
+    copyResultsAction_->setEnabled(false);
+    connect(copyResultsAction_, &QAction::triggered, this, &frmGlyphmeter::copyResults);
+    addAction(copyResultsAction_);
+    txtSourceFile->installEventFilter(this);
+}
+
 void frmGlyphmeter::Form_Load() {
     initialize(QStringLiteral("first"));
 }
@@ -253,6 +271,8 @@ void frmGlyphmeter::initialize(const QString& iteration) {
 
 void frmGlyphmeter::btnCalcFreq_Click() {
     initialize(QStringLiteral("second"));
+    shownTally_.reset();
+    copyResultsAction_->setEnabled(false);
     setCursor(Qt::WaitCursor);
     // The arrow comes back on every way out, a failure included.
     struct ArrowOnExit {
@@ -304,6 +324,37 @@ void frmGlyphmeter::dropEvent(QDropEvent* event) {
     QTimer::singleShot(0, this, [this, path] { openFile(path); });
 }
 
+void frmGlyphmeter::contextMenuEvent(QContextMenuEvent* event) {
+    // The chart: everything left of the side panel and above the path box's row.
+    const QRect chart(0, 0, twipsRect(design::Label7).left(),
+                      twipsRect(design::txtSourceFile).top());
+    if (!chart.contains(event->pos())) {
+        event->ignore();
+        return;
+    }
+    QMenu menu(this);
+    menu.addAction(copyResultsAction_);
+    menu.exec(event->globalPos());
+}
+
+bool frmGlyphmeter::eventFilter(QObject* watched, QEvent* event) {
+    // The path box claims Ctrl+C even without a selection, where copying would do nothing:
+    // refusing its claim then lets the window's Copy Results have the key.
+    if (watched == txtSourceFile && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+        !txtSourceFile->hasSelectedText()) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmGlyphmeter::copyResults() {
+    if (shownTally_) {
+        QApplication::clipboard()->setMimeData(resultsMimeData(*shownTally_).release());
+    }
+}
+
 void frmGlyphmeter::showResults(const analysis::LetterTally& tally) {
     const analysis::FrequencyTexts texts =
         analysis::describeTally(tally, QLocale::system().decimalPoint().toStdString());
@@ -323,6 +374,8 @@ void frmGlyphmeter::showResults(const analysis::LetterTally& tally) {
         }
     }
     lblTotalChars->setText(QString::fromStdString(texts.totalText));
+    shownTally_ = tally;
+    copyResultsAction_->setEnabled(true);
 }
 
 void frmGlyphmeter::showMessage(const QString& text) {

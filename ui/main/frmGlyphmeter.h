@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "CommonDialog.h"
 #include "ControlArray.h"
@@ -17,6 +18,8 @@
 
 class QDragEnterEvent;
 class QDropEvent;
+class QAction;
+class QContextMenuEvent;
 class QLabel;
 class QLineEdit;
 
@@ -66,12 +69,20 @@ class frmGlyphmeter : public QWidget {
     void btnSelectFile_Click();
     // Help: shows the help window.
     void btnHelp_Click();
+    // Copy Results (Ctrl+C, and the chart's context menu): puts the results shown on the
+    // clipboard as a table (ResultsTable.h). Copies nothing before the first calculation or after
+    // a failed one.
+    void copyResults();
 
   protected:
     // A single local file dragged over the window is taken; anything else is refused, so the
     // pointer shows that it can't be dropped. Dropping the file opens it as openFile() does.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // On the chart: a menu with Copy Results.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    // Ctrl+C in the path box copies its selection; without one, it copies the results.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Form_Load();
@@ -82,12 +93,17 @@ class frmGlyphmeter : public QWidget {
     void createSidePanel();
     void createInputControls();
     void setTabOrder();
+    void createCopyCommand();
 
     // Writes the tally's figures and texts into the rows and the two result labels.
     void showResults(const analysis::LetterTally& tally);
     void showMessage(const QString& text);
 
     Services services_;
+    // The tally the grid shows, for Copy Results; empty before the first calculation and after a
+    // failed one.
+    std::optional<analysis::LetterTally> shownTally_;
+    QAction* copyResultsAction_ = nullptr;
 
     ControlArray<Label> LabelChar{QStringLiteral("LabelChar")};
     ControlArray<Label> lblCount{QStringLiteral("lblCount")};
