@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include "LetterTally.h"
@@ -40,80 +42,120 @@ Options onlyAction(Action action) {
 }
 
 void chooseFormat(Options& options, OutputFormat format) {
-    if (options.format != OutputFormat::table && options.format != format) {
+    if (options.report.format != OutputFormat::table && options.report.format != format) {
         throw UsageError("--csv and --json cannot be used together");
     }
-    options.format = format;
+    options.report.format = format;
+}
+
+// The value of the option `name` when arguments[at] is that option: the text after "NAME=", or
+// the next argument, which is then used up. nullopt when arguments[at] is another option.
+std::optional<std::string> optionValue(const std::vector<std::filesystem::path>& arguments,
+                                       std::size_t& at, std::string_view name) {
+    if (is(arguments[at], name)) {
+        if (at + 1 == arguments.size()) {
+            throw UsageError("option '" + std::string(name) + "' needs a value");
+        }
+        return displayText(arguments[++at]);
+    }
+    const std::string text = displayText(arguments[at]);
+    if (text.size() > name.size() && text.starts_with(name) && text[name.size()] == '=') {
+        return text.substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
+SortOrder sortOrder(const std::string& value) {
+    if (value == "alpha") {
+        return SortOrder::alphabetical;
+    }
+    if (value == "count") {
+        return SortOrder::byCount;
+    }
+    throw UsageError("unknown sort order '" + value + "' (alpha or count)");
 }
 
 }  // namespace
 
 Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
     Options options;
-    bool haveFile = false;
     bool optionsEnded = false;
-    for (const std::filesystem::path& argument : arguments) {
-        if (!optionsEnded && looksLikeOption(argument)) {
-            if (is(argument, "--help") || is(argument, "-h")) {
-                return onlyAction(Action::showHelp);
-            }
-            if (is(argument, "--version")) {
-                return onlyAction(Action::showVersion);
-            }
-            if (is(argument, "--")) {
-                optionsEnded = true;
-            } else if (is(argument, "--csv")) {
-                chooseFormat(options, OutputFormat::csv);
-            } else if (is(argument, "--json")) {
-                chooseFormat(options, OutputFormat::json);
-            } else {
-                throw UsageError("unknown option '" + displayText(argument) + "'");
-            }
+    for (std::size_t at = 0; at < arguments.size(); ++at) {
+        const std::filesystem::path& argument = arguments[at];
+        if (optionsEnded || !looksLikeOption(argument)) {
+            options.files.push_back(argument);
             continue;
         }
-        if (haveFile) {
-            throw UsageError("only one FILE may be given");
+        if (is(argument, "--help") || is(argument, "-h")) {
+            return onlyAction(Action::showHelp);
         }
-        options.file = argument;
-        haveFile = true;
+        if (is(argument, "--version")) {
+            return onlyAction(Action::showVersion);
+        }
+        if (is(argument, "--")) {
+            optionsEnded = true;
+        } else if (is(argument, "--csv")) {
+            chooseFormat(options, OutputFormat::csv);
+        } else if (is(argument, "--json")) {
+            chooseFormat(options, OutputFormat::json);
+        } else if (const auto order = optionValue(arguments, at, "--sort")) {
+            options.report.order = sortOrder(*order);
+        } else {
+            throw UsageError("unknown option '" + displayText(argument) + "'");
+        }
     }
-    if (!haveFile) {
+    if (options.files.empty()) {
         throw UsageError("no FILE given");
+    }
+    if (std::count_if(options.files.begin(), options.files.end(), readsStandardInput) > 1) {
+        throw UsageError("standard input ('-') can be read only once");
     }
     return options;
 }
 
-bool readsStandardInput(const Options& options) {
-    return is(options.file, "-");
+bool readsStandardInput(const std::filesystem::path& file) {
+    return is(file, "-");
 }
 
 std::string usageText() {
-    return "Usage: glyphmeter-cli [--csv | --json] FILE\n";
+    return "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count] FILE...\n";
 }
 
 std::string helpText() {
     const std::string limit = analysis::plainNumberText(analysis::letterLimit);
     return usageText() +
            "\n"
-           "Counts the letters A to Z in FILE, upper and lower case together, and shows for\n"
-           "each letter its count and its frequency. Every other byte is read and ignored.\n"
+           "Counts the letters A to Z in each FILE, upper and lower case together, and shows\n"
+           "for each letter its count and its frequency. Every other byte is read and ignored.\n"
            "With FILE '-' it reads standard input; write './-' for a file of that name.\n"
            "\n"
-           "  (no option)  a table with a bar per letter, scaled to the most frequent letter,\n"
-           "               then the total of letters and the largest frequency\n"
-           "  --csv        27 lines: letter,count,frequency and one line per letter A to Z\n"
-           "  --json       one JSON object with the file, the totals and every letter\n"
-           "  --help       show this help\n"
-           "  --version    show the version\n"
-           "  --           what follows is FILE, even if it starts with '-'\n"
+           "  (no option)   a table with a bar per letter, scaled to the most frequent letter,\n"
+           "                then the total of letters and the largest frequency\n"
+           "  --csv         27 lines: letter,count,frequency and one line per letter A to Z\n"
+           "  --json        one JSON object with the file, the totals and every letter\n"
+           "  --sort=alpha  letters from A to Z (the default)\n"
+           "  --sort=count  letters by count, highest first; equal counts from A to Z\n"
+           "  --help        show this help\n"
+           "  --version     show the version\n"
+           "  --            what follows is FILE, even if it starts with '-'\n"
+           "\n"
+           "With several files the table has a block for each file and one for all of them\n"
+           "together; --csv writes file,letter,count,frequency: 26 lines for each file, then\n"
+           "26 with the file *total*; --json writes an array of the files' objects and one for\n"
+           "the total, whose file is \"*total*\". A FILE that cannot be read is reported and\n"
+           "left out; the others are still counted.\n"
+           "\n"
+           "Examples:\n"
+           "  glyphmeter-cli --sort=count letter.txt   the most frequent letters first\n"
+           "  glyphmeter-cli --csv part1.txt part2.txt  both files and their total as CSV\n"
            "\n"
            "Counting stops after " +
            limit +
-           " letters: a message on standard error says so and the\n"
-           "results up to that point follow.\n"
+           " letters of a file: a message on standard error says so\n"
+           "and the results up to that point follow.\n"
            "\n"
            "Exit status: 0 when the results were written (also when counting stopped at the\n"
-           "limit), 1 when FILE could not be read or the results not written, 2 for a wrong\n"
+           "limit), 1 when a FILE could not be read or the results not written, 2 for a wrong\n"
            "command line.\n"
            "\n"
            "Environment, as testing aids:\n"

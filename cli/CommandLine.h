@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "Reports.h"
+
 namespace glyphmeter::cli {
 
-enum class OutputFormat { table, csv, json };
 enum class Action { count, showHelp, showVersion };
 
 struct Options {
     Action action = Action::count;
-    OutputFormat format = OutputFormat::table;
-    std::filesystem::path file;  // "-" stands for standard input
+    ReportOptions report;
+    std::vector<std::filesystem::path> files;  // in the order given; "-" stands for standard input
 };
 
 // A command line that asks for nothing sensible; what() says what is wrong with it.
@@ -24,13 +25,14 @@ class UsageError : public std::runtime_error {
 };
 
 // Reads `arguments` (the program's name left out). "--help" and "--version" win over everything
-// else; "--" ends the options, so a file may be called "--csv". Throws UsageError for an unknown
-// option, both formats, no file or more than one file.
+// else; "--" ends the options, so a file may be called "--csv". An option with a value is written
+// "--sort=count" or "--sort count". Throws UsageError for an unknown option or value, a missing
+// value, both formats, no file, or standard input named more than once.
 Options parseCommandLine(const std::vector<std::filesystem::path>& arguments);
 
-bool readsStandardInput(const Options& options);
+bool readsStandardInput(const std::filesystem::path& file);
 
-// One line: "Usage: glyphmeter-cli [--csv | --json] FILE".
+// One line: "Usage: glyphmeter-cli [--csv | --json] ... FILE...".
 std::string usageText();
 // The usage followed by what the options, exit statuses and environment variables mean.
 std::string helpText();

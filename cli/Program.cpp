@@ -12,6 +12,7 @@
 #include "CommandLine.h"
 #include "FileError.h"
 #include "InputFile.h"
+#include "LetterCounts.h"
 #include "LetterTally.h"
 #include "Reports.h"
 
@@ -35,22 +36,19 @@ void reportProblem(std::string_view subject, std::string_view reason) {
 }
 
 // Writes all of `text` and flushes it, so a full disk or closed pipe is noticed here and not
-// lost at exit. Returns the system's reason on failure.
-std::optional<std::string> writeOutput(std::string_view text) {
+// lost at exit. On failure says so, with the system's reason, and returns false.
+bool writeOutput(std::string_view text) {
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
         std::fflush(stdout) == 0) {
-        return std::nullopt;
+        return true;
     }
-    return std::generic_category().message(errno != 0 ? errno : EIO);
+    reportProblem("standard output", std::generic_category().message(errno != 0 ? errno : EIO));
+    return false;
 }
 
 int finish(std::string_view output) {
-    if (const auto reason = writeOutput(output)) {
-        reportProblem("standard output", *reason);
-        return exitFailure;
-    }
-    return exitSuccess;
+    return writeOutput(output) ? exitSuccess : exitFailure;
 }
 
 // The letter limit, lowered by GLYPHMETER_LETTER_LIMIT when that is set (so tests can reach the
@@ -75,38 +73,54 @@ std::string utf8(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-int countFile(const Options& options) {
+// Counts one file; nullopt, with the reason on standard error, when it cannot be read.
+std::optional<LetterTally> countFile(const std::filesystem::path& file, std::int32_t limit) {
+    const std::string fileName = utf8(file);
+    const auto showMessage = [&](const std::string& message) { reportProblem(fileName, message); };
+    try {
+        if (readsStandardInput(file)) {
+            analysis::InputFile input = analysis::InputFile::standardInput();
+            return analysis::tallyLetters(input, showMessage, limit);
+        }
+        return analysis::tallyLetters(file, showMessage, limit);
+    } catch (const analysis::FileError& error) {
+        reportProblem(error.displayPath(), error.reason());
+        return std::nullopt;
+    }
+}
+
+// Writes each file's results as soon as it is counted, so a long run shows its progress, and
+// ends with the total when there are several files.
+int countFiles(const Options& options) {
     const std::optional<std::int32_t> limit = letterLimit();
     if (!limit) {
         reportProblem(limitVariable,
                       "not a whole number from 1 to " + std::to_string(analysis::letterLimit));
         return exitUsage;
     }
-    const std::string fileName = utf8(options.file);
-    const auto showMessage = [&](const std::string& message) { reportProblem(fileName, message); };
-
-    LetterTally tally;
-    try {
-        if (readsStandardInput(options)) {
-            analysis::InputFile input = analysis::InputFile::standardInput();
-            tally = analysis::tallyLetters(input, showMessage, *limit);
-        } else {
-            tally = analysis::tallyLetters(options.file, showMessage, *limit);
-        }
-    } catch (const analysis::FileError& error) {
-        reportProblem(error.displayPath(), error.reason());
+    const ReportWriter writer(options.report, options.files.size() > 1);
+    if (!writeOutput(writer.start())) {
         return exitFailure;
     }
-
-    switch (options.format) {
-        case OutputFormat::csv:
-            return finish(csvReport(tally));
-        case OutputFormat::json:
-            return finish(jsonReport(tally, fileName));
-        case OutputFormat::table:
-            break;
+    LetterCounts total;
+    int filesCounted = 0;
+    for (const std::filesystem::path& file : options.files) {
+        const std::optional<LetterTally> tally = countFile(file, *limit);
+        if (!tally) {
+            continue;
+        }
+        LetterCounts counts;
+        counts.add(*tally);
+        total.add(*tally);
+        ++filesCounted;
+        if (!writeOutput(writer.file(utf8(file), counts))) {
+            return exitFailure;
+        }
     }
-    return finish(tableReport(tally));
+    if (!writeOutput(writer.finish(total, filesCounted))) {
+        return exitFailure;
+    }
+    return filesCounted == static_cast<int>(options.files.size()) ? exitSuccess : exitFailure;
 }
 
 int run(const std::vector<std::filesystem::path>& arguments) {
@@ -126,7 +140,7 @@ int run(const std::vector<std::filesystem::path>& arguments) {
         case Action::count:
             break;
     }
-    return countFile(options);
+    return countFiles(options);
 }
 
 }  // namespace

@@ -10,10 +10,6 @@ namespace glyphmeter::cli {
 
 namespace {
 
-using analysis::describeTally;
-using analysis::FrequencyTexts;
-using analysis::LetterTally;
-
 constexpr double twipsPerColumn = analysis::barScale / barColumns;
 
 std::string decimal(std::int64_t value) {
@@ -30,6 +26,21 @@ std::string padLeft(std::string text, std::size_t width) {
 
 char letterName(int letter) {
     return static_cast<char>('A' + letter);
+}
+
+// A CSV field: quoted, with quotes doubled, when it holds a comma, a quote or a line break.
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string out = "\"";
+    for (const char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + '"';
 }
 
 }  // namespace
@@ -50,53 +61,108 @@ int barLength(std::int32_t barFigure, double maxFrequency) {
     return static_cast<int>(std::nearbyint(growth / twipsPerColumn));
 }
 
-std::string tableReport(const LetterTally& tally) {
-    const FrequencyTexts texts = describeTally(tally, ".");
+ReportWriter::ReportWriter(ReportOptions options, bool severalFiles)
+    : options_(options), several_(severalFiles) {}
+
+std::string ReportWriter::start() const {
+    if (!several_) {
+        return {};
+    }
+    switch (options_.format) {
+        case OutputFormat::csv:
+            return "file,letter,count,frequency\n";
+        case OutputFormat::json:
+            return "[\n";
+        case OutputFormat::table:
+            break;
+    }
+    return {};
+}
+
+std::string ReportWriter::file(std::string_view name, const LetterCounts& counts) const {
+    switch (options_.format) {
+        case OutputFormat::csv:
+            return several_ ? csvLines(csvField(name), counts)
+                            : "letter,count,frequency\n" + csvLines({}, counts);
+        case OutputFormat::json:
+            return several_ ? jsonObject(name, counts, "  ") + ",\n"
+                            : jsonObject(name, counts, "") + "\n";
+        case OutputFormat::table:
+            break;
+    }
+    return several_ ? "File: " + std::string(name) + "\n" + table(counts) + "\n" : table(counts);
+}
+
+std::string ReportWriter::finish(const LetterCounts& total, int filesCounted) const {
+    if (!several_) {
+        return {};
+    }
+    switch (options_.format) {
+        case OutputFormat::csv:
+            return csvLines(totalName, total);
+        case OutputFormat::json:
+            return jsonObject(totalName, total, "  ") + "\n]\n";
+        case OutputFormat::table:
+            break;
+    }
+    return "Total of " + decimal(filesCounted) + (filesCounted == 1 ? " file\n" : " files\n") +
+           table(total);
+}
+
+std::string ReportWriter::table(const LetterCounts& counts) const {
+    const LetterFigures figures = letterFigures(counts);
     std::string out = "Letter       Count  Frequency\n";
-    for (int letter = 0; letter < analysis::letterCount; ++letter) {
+    for (const int letter : letterOrder(counts, options_.order)) {
         out += "     ";
         out += letterName(letter);
-        out += padLeft(decimal(tally.letterCounts[letter]), 12);
-        out += padLeft(fourDecimals(texts.frequencyFigures[letter]), 11);
-        if (const int length = barLength(texts.barFigures[letter], texts.maxFrequency)) {
+        out += padLeft(decimal(counts.letters[letter]), 12);
+        out += padLeft(fourDecimals(figures.frequencyFigures[letter]), 11);
+        if (const int length = barLength(figures.barFigures[letter], figures.maxFrequency)) {
             out += "  ";
             out.append(static_cast<std::size_t>(length), '#');
         }
         out += '\n';
     }
-    out += "\nTotal letters: " + decimal(tally.totalLetters) + "\n";
-    out += "Largest frequency: " + texts.maxFrequencyText + "\n";
+    out += "\nTotal letters: " + decimal(counts.total) + "\n";
+    out += "Largest frequency: " + figures.maxFrequencyText + "\n";
     return out;
 }
 
-std::string csvReport(const LetterTally& tally) {
-    const FrequencyTexts texts = describeTally(tally, ".");
-    std::string out = "letter,count,frequency\n";
-    for (int letter = 0; letter < analysis::letterCount; ++letter) {
+std::string ReportWriter::csvLines(std::string_view firstField, const LetterCounts& counts) const {
+    const LetterFigures figures = letterFigures(counts);
+    const std::string prefix = firstField.empty() ? "" : std::string(firstField) + ',';
+    std::string out;
+    for (const int letter : letterOrder(counts, options_.order)) {
+        out += prefix;
         out += letterName(letter);
-        out += ',' + decimal(tally.letterCounts[letter]) + ',' +
-               fourDecimals(texts.frequencyFigures[letter]) + '\n';
+        out += ',' + decimal(counts.letters[letter]) + ',' +
+               fourDecimals(figures.frequencyFigures[letter]) + '\n';
     }
     return out;
 }
 
-std::string jsonReport(const LetterTally& tally, std::string_view fileName) {
-    const FrequencyTexts texts = describeTally(tally, ".");
-    std::string out = "{\n";
-    out += "  \"file\": " + jsonString(fileName) + ",\n";
-    out += "  \"total\": " + decimal(tally.totalLetters) + ",\n";
+std::string ReportWriter::jsonObject(std::string_view name, const LetterCounts& counts,
+                                     std::string_view indent) const {
+    const LetterFigures figures = letterFigures(counts);
+    const std::string outer(indent);
+    const std::string inner = outer + "  ";
+    std::string out = outer + "{\n";
+    out += inner + "\"file\": " + jsonString(name) + ",\n";
+    out += inner + "\"total\": " + decimal(counts.total) + ",\n";
     // The plain number text: up to 15 significant digits, a point, never an exponent.
-    out += "  \"largestFrequency\": " + texts.maxFrequencyText + ",\n";
-    out += std::string("  \"limitReached\": ") + (tally.limitReached ? "true" : "false") + ",\n";
-    out += "  \"letters\": {\n";
-    for (int letter = 0; letter < analysis::letterCount; ++letter) {
-        out += "    \"";
+    out += inner + "\"largestFrequency\": " + figures.maxFrequencyText + ",\n";
+    out += inner + "\"limitReached\": " + (counts.limitReached ? "true" : "false") + ",\n";
+    out += inner + "\"letters\": {\n";
+    const auto order = letterOrder(counts, options_.order);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const int letter = order[i];
+        out += inner + "  \"";
         out += letterName(letter);
-        out += "\": {\"count\": " + decimal(tally.letterCounts[letter]) +
-               ", \"frequency\": " + fourDecimals(texts.frequencyFigures[letter]) + "}";
-        out += letter + 1 < analysis::letterCount ? ",\n" : "\n";
+        out += "\": {\"count\": " + decimal(counts.letters[letter]) +
+               ", \"frequency\": " + fourDecimals(figures.frequencyFigures[letter]) + "}";
+        out += i + 1 < order.size() ? ",\n" : "\n";
     }
-    out += "  }\n}\n";
+    out += inner + "}\n" + outer + "}";
     return out;
 }
 

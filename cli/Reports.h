@@ -1,14 +1,22 @@
-// The three ways glyphmeter-cli writes a tally: a table for people, CSV and JSON for programs.
-// Each is made whole in memory (a few hundred bytes) and written by the caller in one go.
+// The ways glyphmeter-cli writes its results: a table for people, CSV and JSON for programs; for
+// one file, or for several files followed by their total. Each piece is made whole in memory (a
+// few kilobytes at most) and written by the caller as soon as it is ready.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "LetterTally.h"
+#include "LetterCounts.h"
 
 namespace glyphmeter::cli {
+
+enum class OutputFormat { table, csv, json };
+
+struct ReportOptions {
+    OutputFormat format = OutputFormat::table;
+    SortOrder order = SortOrder::alphabetical;
+};
 
 // A frequency figure in ten-thousandths as a decimal with exactly four decimals and a point:
 // 3000 -> "0.3000", 10000 -> "1.0000". Made from the integer, so it is exact.
@@ -20,13 +28,36 @@ std::string fourDecimals(std::int32_t frequencyFigure);
 inline constexpr int barColumns = 35;
 int barLength(std::int32_t barFigure, double maxFrequency);
 
-// One row per letter with count, frequency and bar, then the total and the largest frequency.
-std::string tableReport(const analysis::LetterTally& tally);
+// The name the total goes by in CSV and JSON.
+inline constexpr std::string_view totalName = "*total*";
 
-// "letter,count,frequency", then one line per letter A to Z; every line ends with "\n".
-std::string csvReport(const analysis::LetterTally& tally);
+// The results in the order they are written: start(), then file() for each file counted, then
+// finish(). For one file, file() is all there is:
+//   table  a row per letter with count, frequency and bar, then the total and largest frequency;
+//   CSV    "letter,count,frequency", then a line per letter;
+//   JSON   one object with the file, the totals and every letter.
+// For several files (even if some could not be read):
+//   table  "File: NAME" and that table for each file, then "Total of N files" and the table of
+//          all of them together;
+//   CSV    "file,letter,count,frequency", then 26 lines for each file and 26 for *total*;
+//   JSON   an array of the files' objects, then one for the total with the file "*total*".
+class ReportWriter {
+  public:
+    ReportWriter(ReportOptions options, bool severalFiles);
 
-// One JSON object; `fileName` is the file as given (UTF-8, or any bytes on Linux).
-std::string jsonReport(const analysis::LetterTally& tally, std::string_view fileName);
+    std::string start() const;
+    // `name` is the file as given (UTF-8, or any bytes on Linux).
+    std::string file(std::string_view name, const LetterCounts& counts) const;
+    std::string finish(const LetterCounts& total, int filesCounted) const;
+
+  private:
+    std::string table(const LetterCounts& counts) const;
+    std::string csvLines(std::string_view firstField, const LetterCounts& counts) const;
+    std::string jsonObject(std::string_view name, const LetterCounts& counts,
+                           std::string_view indent) const;
+
+    ReportOptions options_;
+    bool several_;
+};
 
 }  // namespace glyphmeter::cli

@@ -1,8 +1,11 @@
 // glyphmeter-cli run as a separate process: its output, error texts and exit statuses.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -128,6 +131,85 @@ TEST(CommandLineTool, dash_reads_standard_input) {
     EXPECT_NE(json.standardOutput.find("\"total\": 3,"), std::string::npos);
 }
 
+TEST(CommandLineTool, several_files_give_each_file_then_the_total_and_skip_an_unreadable_one) {
+    TempDir dir;
+    const std::string hello = dir.write("hello.txt", "Hello, World").string();
+    const std::string missing = (dir.path() / "missing.txt").string();
+    ProcessRun run;
+    run.standardInput = "Mississippi";
+    const std::vector<std::string> files = {hello, missing, "-"};
+    const auto withFormat = [&](const char* format) {
+        std::vector<std::string> arguments = files;
+        arguments.insert(arguments.begin(), format);
+        return arguments;
+    };
+
+    // Hello, World and Mississippi: 21 letters, S 4, L 3.
+    const ProcessResult csv = cli(withFormat("--csv"), run);
+    EXPECT_EQ(csv.exitStatus, 1);
+    EXPECT_TRUE(csv.standardError.starts_with("glyphmeter-cli: " + missing + ": "))
+        << csv.standardError;
+    const std::vector<std::string> rows = lines(csv.standardOutput);
+    ASSERT_EQ(rows.size(), 1u + 3 * 26) << csv.standardOutput;
+    EXPECT_EQ(rows[0], "file,letter,count,frequency");
+    EXPECT_EQ(rows[1 + 11], hello + ",L,3,0.3000");
+    EXPECT_EQ(rows[1 + 26 + 18], "-,S,4,0.3636");
+    EXPECT_EQ(rows[1 + 52 + 11], "*total*,L,3,0.1429");
+    EXPECT_EQ(rows[1 + 52 + 18], "*total*,S,4,0.1905");
+
+    const ProcessResult json = cli(withFormat("--json"), run);
+    EXPECT_EQ(json.exitStatus, 1);
+    const auto parsed = nlohmann::json::parse(json.standardOutput);
+    ASSERT_EQ(parsed.size(), 3u) << json.standardOutput;
+    EXPECT_EQ(parsed[0]["file"], hello);
+    EXPECT_EQ(parsed[1]["file"], "-");
+    EXPECT_EQ(parsed[1]["total"], 11);
+    EXPECT_EQ(parsed[2]["file"], "*total*");
+    EXPECT_EQ(parsed[2]["total"], 21);
+    EXPECT_EQ(parsed[2]["letters"]["S"]["count"], 4);
+
+    const ProcessResult table = cli(withFormat("--sort=alpha"), run);
+    EXPECT_EQ(table.exitStatus, 1);
+    const std::vector<std::string> shown = lines(table.standardOutput);
+    for (const std::string& heading :
+         {"File: " + hello, std::string("File: -"), std::string("Total of 2 files"),
+          std::string("Total letters: 21")}) {
+        EXPECT_NE(std::find(shown.begin(), shown.end(), heading), shown.end()) << heading;
+    }
+}
+
+TEST(CommandLineTool, sort_by_count_puts_the_most_frequent_first_and_ties_alphabetically) {
+    TempDir dir;
+    const std::string file = dir.write("hello.txt", "Hello, World").string();
+    const std::string byCount = "LODEHRWABCFGIJKMNPQSTUVXYZ";
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    const struct {
+        std::vector<std::string> options;
+        std::string letterPattern;  // finds one letter of the results in each line
+        std::string order;
+    } cases[] = {
+        {{"--sort=count"}, "^     ([A-Z]) ", byCount},
+        {{"--csv", "--sort", "count"}, "^([A-Z]),", byCount},
+        {{"--json", "--sort=count"}, "^    \"([A-Z])\": \\{", byCount},
+        {{"--csv", "--sort=alpha"}, "^([A-Z]),", alphabet},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.options;
+        arguments.push_back(file);
+        const ProcessResult result = cli(arguments);
+        EXPECT_EQ(result.exitStatus, 0);
+        std::string order;
+        const std::regex pattern(c.letterPattern);
+        for (const std::string& line : lines(result.standardOutput)) {
+            std::smatch match;
+            if (std::regex_search(line, match, pattern)) {
+                order += match.str(1);
+            }
+        }
+        EXPECT_EQ(order, c.order) << c.options.front();
+    }
+}
+
 #ifdef __linux__
 TEST(CommandLineTool, json_file_name_is_escaped_and_always_valid_utf8) {
     TempDir dir;
@@ -173,15 +255,20 @@ TEST(CommandLineTool, usage_errors_exit_2_with_the_usage_on_standard_error) {
     TempDir dir;
     const std::string file = dir.write("a.txt", "a").string();
     const std::vector<std::vector<std::string>> commandLines = {
-        {},           {"--csv"},
-        {file, file}, {"--frobnicate", file},
-        {"-x", file}, {"--csv", "--json", file},
+        {},
+        {"--csv"},
+        {"-", file, "-"},
+        {"--frobnicate", file},
+        {"-x", file},
+        {"--csv", "--json", file},
+        {"--sort=size", file},
+        {file, "--sort"},
     };
     for (const auto& arguments : commandLines) {
         const ProcessResult result = cli(arguments);
         const std::string shown = arguments.empty() ? "(none)" : arguments.front();
         EXPECT_EQ(result.exitStatus, 2) << shown;
-        EXPECT_NE(result.standardError.find("Usage: glyphmeter-cli [--csv | --json] FILE"),
+        EXPECT_NE(result.standardError.find("\nUsage: glyphmeter-cli [--csv | --json] "),
                   std::string::npos)
             << shown << ": " << result.standardError;
         EXPECT_EQ(result.standardOutput, "") << shown;
@@ -191,7 +278,8 @@ TEST(CommandLineTool, usage_errors_exit_2_with_the_usage_on_standard_error) {
 TEST(CommandLineTool, help_and_version_write_to_standard_output) {
     const ProcessResult help = cli({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_TRUE(help.standardOutput.starts_with("Usage: glyphmeter-cli [--csv | --json] FILE\n"));
+    EXPECT_TRUE(help.standardOutput.starts_with(
+        "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count] FILE...\n"));
     EXPECT_NE(help.standardOutput.find("GLYPHMETER_LETTER_LIMIT"), std::string::npos);
     EXPECT_EQ(help.standardError, "");
 
@@ -212,6 +300,12 @@ TEST(CommandLineTool, limit_is_reported_on_standard_error_then_partial_results_f
     EXPECT_EQ(lineStartingWith(csv.standardOutput, "H,"), "H,1,0.2000");
     EXPECT_EQ(lineStartingWith(csv.standardOutput, "L,"), "L,2,0.4000");
     EXPECT_EQ(lineStartingWith(csv.standardOutput, "W,"), "W,0,0.0000");
+
+    // Each file has its own limit: both stop after "Hello".
+    const ProcessResult twice = cli({"--csv", file, file}, withLimit("5"));
+    EXPECT_EQ(twice.exitStatus, 0);
+    EXPECT_EQ(lines(twice.standardError).size(), 2u) << twice.standardError;
+    EXPECT_EQ(lineStartingWith(twice.standardOutput, "*total*,L,"), "*total*,L,4,0.4000");
 
     const ProcessResult json = cli({"--json", file}, withLimit("5"));
     EXPECT_NE(json.standardOutput.find("\"total\": 5,"), std::string::npos);

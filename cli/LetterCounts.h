@@ -1,0 +1,41 @@
+// The letters of one file, or of several files added together, and the figures the results show
+// for them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "LetterTally.h"
+
+namespace glyphmeter::cli {
+
+// Counts in 64 bits: each file stops at the letter limit, but several files together may pass
+// what 32 bits hold.
+struct LetterCounts {
+    std::array<std::int64_t, analysis::letterCount> letters{};  // slot 0 is A, slot 25 is Z
+    std::int64_t total = 0;                                     // always the sum of letters
+    bool limitReached = false;  // counting stopped at the letter limit (in one of the files)
+
+    void add(const analysis::LetterTally& tally);
+};
+
+// The figures of the results, worked out exactly as the window works them out for one file
+// (quotient count / total first, then scaled and rounded half to even), for 64-bit counts.
+struct LetterFigures {
+    // Ten-thousandths and thousandths (for the bar); all 0 when no letter was counted.
+    std::array<std::int32_t, analysis::letterCount> frequencyFigures{};
+    std::array<std::int32_t, analysis::letterCount> barFigures{};
+    double maxFrequency = 0;       // the largest quotient count / total, 0 without letters
+    std::string maxFrequencyText;  // plain number text, "0.3"; "0" without letters
+};
+
+LetterFigures letterFigures(const LetterCounts& counts);
+
+enum class SortOrder { alphabetical, byCount };
+
+// The letters 0 to 25 in the order the results list them: A to Z, or by count, highest first,
+// equal counts alphabetically.
+std::array<int, analysis::letterCount> letterOrder(const LetterCounts& counts, SortOrder order);
+
+}  // namespace glyphmeter::cli
