@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "Languages.h"
 #include "LetterTally.h"
 #include "NumberText.h"
 
@@ -75,11 +76,29 @@ SortOrder sortOrder(const std::string& value) {
     throw UsageError("unknown sort order '" + value + "' (alpha or count)");
 }
 
+// "en, de, fr, ...": the codes of the languages there are tables for.
+std::string languageCodes() {
+    std::string codes;
+    for (const LanguageTable& table : languageTables()) {
+        codes += (codes.empty() ? "" : ", ") + std::string(table.code);
+    }
+    return codes;
+}
+
+const LanguageTable& language(const std::string& code) {
+    if (const LanguageTable* table = findLanguage(code)) {
+        return *table;
+    }
+    throw UsageError("unknown language '" + code + "' (" + languageCodes() + ")");
+}
+
 }  // namespace
 
 Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
     Options options;
     bool optionsEnded = false;
+    bool statistics = false;
+    const LanguageTable* chosenLanguage = nullptr;
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         const std::filesystem::path& argument = arguments[at];
         if (optionsEnded || !looksLikeOption(argument)) {
@@ -100,9 +119,20 @@ Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
             chooseFormat(options, OutputFormat::json);
         } else if (const auto order = optionValue(arguments, at, "--sort")) {
             options.report.order = sortOrder(*order);
+        } else if (is(argument, "--stats")) {
+            statistics = true;
+        } else if (const auto code = optionValue(arguments, at, "--language")) {
+            chosenLanguage = &language(*code);
         } else {
             throw UsageError("unknown option '" + displayText(argument) + "'");
         }
+    }
+    if (chosenLanguage != nullptr && !statistics) {
+        throw UsageError("--language chooses the language of --stats, which is not given");
+    }
+    if (statistics) {
+        options.report.statistics =
+            chosenLanguage != nullptr ? chosenLanguage : &languageTables().front();
     }
     if (options.files.empty()) {
         throw UsageError("no FILE given");
@@ -118,45 +148,58 @@ bool readsStandardInput(const std::filesystem::path& file) {
 }
 
 std::string usageText() {
-    return "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count] FILE...\n";
+    return "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count]\n"
+           "                      [--stats [--language=CODE]] FILE...\n";
 }
 
 std::string helpText() {
     const std::string limit = analysis::plainNumberText(analysis::letterLimit);
     return usageText() +
            "\n"
-           "Counts the letters A to Z in each FILE, upper and lower case together, and shows\n"
-           "for each letter its count and its frequency. Every other byte is read and ignored.\n"
+           "Counts the letters A to Z in each FILE, upper and lower case together, and\n"
+           "shows for each letter its count and its frequency. Every other byte is read and\n"
+           "ignored.\n"
            "With FILE '-' it reads standard input; write './-' for a file of that name.\n"
            "\n"
-           "  (no option)   a table with a bar per letter, scaled to the most frequent letter,\n"
-           "                then the total of letters and the largest frequency\n"
-           "  --csv         27 lines: letter,count,frequency and one line per letter A to Z\n"
-           "  --json        one JSON object with the file, the totals and every letter\n"
-           "  --sort=alpha  letters from A to Z (the default)\n"
-           "  --sort=count  letters by count, highest first; equal counts from A to Z\n"
-           "  --help        show this help\n"
-           "  --version     show the version\n"
-           "  --            what follows is FILE, even if it starts with '-'\n"
+           "  (no option)      a table with a bar per letter, scaled to the most frequent\n"
+           "                   letter, then the total of letters and the largest frequency\n"
+           "  --csv            27 lines: letter,count,frequency and a line per letter A to Z\n"
+           "  --json           one JSON object with the file, the totals and every letter\n"
+           "  --sort=alpha     letters from A to Z (the default)\n"
+           "  --sort=count     letters by count, highest first; equal counts from A to Z\n"
+           "  --stats          add the index of coincidence, raw and times 26, and the\n"
+           "                   chi-squared statistic of the counts against the letter\n"
+           "                   frequencies of a language (table and JSON; not in CSV)\n"
+           "  --language=CODE  that language: " +
+           languageCodes() +
+           "\n"
+           "                   (default en)\n"
+           "  --help           show this help\n"
+           "  --version        show the version\n"
+           "  --               what follows is FILE, even if it starts with '-'\n"
            "\n"
            "With several files the table has a block for each file and one for all of them\n"
-           "together; --csv writes file,letter,count,frequency: 26 lines for each file, then\n"
-           "26 with the file *total*; --json writes an array of the files' objects and one for\n"
-           "the total, whose file is \"*total*\". A FILE that cannot be read is reported and\n"
-           "left out; the others are still counted.\n"
+           "together; --csv writes file,letter,count,frequency: 26 lines for each file,\n"
+           "then 26 with the file *total*; --json writes an array of the files' objects and\n"
+           "one for the total, whose file is \"*total*\". A FILE that cannot be read is\n"
+           "reported and left out; the others are still counted.\n"
            "\n"
            "Examples:\n"
-           "  glyphmeter-cli --sort=count letter.txt   the most frequent letters first\n"
-           "  glyphmeter-cli --csv part1.txt part2.txt  both files and their total as CSV\n"
+           "  glyphmeter-cli --csv part1.txt part2.txt\n"
+           "      both files, then their total, as CSV\n"
+           "  glyphmeter-cli --sort=count letter.txt\n"
+           "      the most frequent letters first\n"
+           "  glyphmeter-cli --stats --language=de brief.txt\n"
+           "      index of coincidence, and chi-squared against German\n"
            "\n"
            "Counting stops after " +
            limit +
-           " letters of a file: a message on standard error says so\n"
-           "and the results up to that point follow.\n"
+           " letters of a file: a message on standard error\n"
+           "says so and the results up to that point follow.\n"
            "\n"
            "Exit status: 0 when the results were written (also when counting stopped at the\n"
-           "limit), 1 when a FILE could not be read or the results not written, 2 for a wrong\n"
-           "command line.\n"
+           "limit), 1 when a FILE could not be read or the results not written, 2 for a\n"
+           "wrong command line.\n"
            "\n"
            "Environment, as testing aids:\n"
            "  GLYPHMETER_LETTER_LIMIT  stop counting after this many letters instead (1 to " +

@@ -32,7 +32,7 @@ Options parseCommandLine(const std::vector<std::filesystem::path>& arguments);
 
 bool readsStandardInput(const std::filesystem::path& file);
 
-// One line: "Usage: glyphmeter-cli [--csv | --json] ... FILE...".
+// Two lines: "Usage: glyphmeter-cli [--csv | --json] ... FILE...".
 std::string usageText();
 // The usage followed by what the options, exit statuses and environment variables mean.
 std::string helpText();

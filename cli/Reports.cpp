@@ -2,9 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "FrequencyFigures.h"
 #include "JsonString.h"
+#include "LetterStatistics.h"
 
 namespace glyphmeter::cli {
 
@@ -41,6 +43,34 @@ std::string csvField(std::string_view text) {
         }
     }
     return out + '"';
+}
+
+// Four decimals, a point, never an exponent; `none` when there is no value.
+std::string statisticText(std::optional<double> value, std::string_view none) {
+    if (!value) {
+        return std::string(none);
+    }
+    char buffer[400];  // room for the largest double in fixed notation
+    return std::string(
+        buffer,
+        std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::fixed, 4).ptr);
+}
+
+// The statistics of one block: the index of coincidence raw and times 26, and chi-squared.
+struct Statistics {
+    std::optional<double> coincidence;
+    std::optional<double> normalisedCoincidence;
+    std::optional<double> chiSquared;
+};
+
+Statistics statistics(const LetterCounts& counts, const LanguageTable& language) {
+    Statistics result;
+    result.coincidence = indexOfCoincidence(counts);
+    if (result.coincidence) {
+        result.normalisedCoincidence = *result.coincidence * analysis::letterCount;
+    }
+    result.chiSquared = chiSquared(counts, language);
+    return result;
 }
 
 }  // namespace
@@ -125,6 +155,16 @@ std::string ReportWriter::table(const LetterCounts& counts) const {
     }
     out += "\nTotal letters: " + decimal(counts.total) + "\n";
     out += "Largest frequency: " + figures.maxFrequencyText + "\n";
+    if (const LanguageTable* language = options_.statistics) {
+        const Statistics measures = statistics(counts, *language);
+        out += "\nIndex of coincidence: ";
+        out += measures.coincidence
+                   ? statisticText(measures.coincidence, {}) +
+                         " (x26: " + statisticText(measures.normalisedCoincidence, {}) + ")"
+                   : "not defined below 2 letters";
+        out += "\nChi-squared against " + std::string(language->name) + ": " +
+               statisticText(measures.chiSquared, "not defined without letters") + "\n";
+    }
     return out;
 }
 
@@ -152,6 +192,15 @@ std::string ReportWriter::jsonObject(std::string_view name, const LetterCounts& 
     // The plain number text: up to 15 significant digits, a point, never an exponent.
     out += inner + "\"largestFrequency\": " + figures.maxFrequencyText + ",\n";
     out += inner + "\"limitReached\": " + (counts.limitReached ? "true" : "false") + ",\n";
+    if (const LanguageTable* language = options_.statistics) {
+        const Statistics measures = statistics(counts, *language);
+        out += inner + "\"indexOfCoincidence\": " + statisticText(measures.coincidence, "null") +
+               ",\n";
+        out += inner + "\"indexOfCoincidenceNormalised\": " +
+               statisticText(measures.normalisedCoincidence, "null") + ",\n";
+        out += inner + "\"chiSquared\": " + statisticText(measures.chiSquared, "null") + ",\n";
+        out += inner + "\"language\": " + jsonString(language->code) + ",\n";
+    }
     out += inner + "\"letters\": {\n";
     const auto order = letterOrder(counts, options_.order);
     for (std::size_t i = 0; i < order.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "Languages.h"
 #include "LetterCounts.h"
 
 namespace glyphmeter::cli {
@@ -16,6 +17,9 @@ enum class OutputFormat { table, csv, json };
 struct ReportOptions {
     OutputFormat format = OutputFormat::table;
     SortOrder order = SortOrder::alphabetical;
+    // When set, the table and JSON add the index of coincidence and chi-squared against this
+    // language for each file and the total (CSV holds letters only).
+    const LanguageTable* statistics = nullptr;
 };
 
 // A frequency figure in ten-thousandths as a decimal with exactly four decimals and a point:
@@ -33,7 +37,8 @@ inline constexpr std::string_view totalName = "*total*";
 
 // The results in the order they are written: start(), then file() for each file counted, then
 // finish(). For one file, file() is all there is:
-//   table  a row per letter with count, frequency and bar, then the total and largest frequency;
+//   table  a row per letter with count, frequency and bar, then the total and largest frequency,
+//          then the statistics;
 //   CSV    "letter,count,frequency", then a line per letter;
 //   JSON   one object with the file, the totals and every letter.
 // For several files (even if some could not be read):

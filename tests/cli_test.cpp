@@ -210,6 +210,81 @@ TEST(CommandLineTool, sort_by_count_puts_the_most_frequent_first_and_ties_alphab
     }
 }
 
+// Worked by hand. "EEET": N = 4, E 3, T 1.
+//   Index of coincidence: (3 * 2 + 1 * 0) / (4 * 3) = 0.5, times 26 = 13.
+//   Chi-squared, sum over A to Z of (O - E)^2 / E with E = N * share: as O and E both sum to N,
+//   this is the sum of O^2 / E over the letters seen, minus N. The English table's A to Z sum to
+//   99.999 per cent, E 12.702, T 9.056:
+//     9 / (4 * 12.702 / 99.999) + 1 / (4 * 9.056 / 99.999) - 4
+//     = 17.71357 + 2.76057 - 4 = 16.47414
+//   German, A to Z 97.679 per cent (the rest is ä, ö, ü, ß), E 16.396, T 6.154:
+//     13.40435 + 3.96811 - 4 = 13.37246
+// "a" alone: no index (one letter); chi-squared 1 / (8.167 / 99.999) - 1 = 11.24428.
+// No letters: neither is defined.
+TEST(CommandLineTool, stats_give_index_of_coincidence_and_chi_squared_against_a_language) {
+    TempDir dir;
+    const struct {
+        std::string text;
+        std::vector<std::string> options;
+        std::string coincidenceLine;
+        std::string chiSquaredLine;
+        nlohmann::json jsonFields;
+    } cases[] = {
+        {"EEET",
+         {"--stats"},
+         "Index of coincidence: 0.5000 (x26: 13.0000)",
+         "Chi-squared against English: 16.4741",
+         {{"indexOfCoincidence", 0.5},
+          {"indexOfCoincidenceNormalised", 13.0},
+          {"chiSquared", 16.4741},
+          {"language", "en"}}},
+        {"eeet",
+         {"--stats", "--language=de"},
+         "Index of coincidence: 0.5000 (x26: 13.0000)",
+         "Chi-squared against German: 13.3725",
+         {{"indexOfCoincidence", 0.5},
+          {"indexOfCoincidenceNormalised", 13.0},
+          {"chiSquared", 13.3725},
+          {"language", "de"}}},
+        {"a",
+         {"--language", "en", "--stats"},
+         "Index of coincidence: not defined below 2 letters",
+         "Chi-squared against English: 11.2443",
+         {{"indexOfCoincidence", nullptr},
+          {"indexOfCoincidenceNormalised", nullptr},
+          {"chiSquared", 11.2443},
+          {"language", "en"}}},
+        {"123",
+         {"--stats"},
+         "Index of coincidence: not defined below 2 letters",
+         "Chi-squared against English: not defined without letters",
+         {{"indexOfCoincidence", nullptr},
+          {"indexOfCoincidenceNormalised", nullptr},
+          {"chiSquared", nullptr},
+          {"language", "en"}}},
+    };
+    for (const auto& c : cases) {
+        const std::string file = dir.write("text.txt", c.text).string();
+        std::vector<std::string> arguments = c.options;
+        arguments.push_back(file);
+        const ProcessResult table = cli(arguments);
+        EXPECT_EQ(table.exitStatus, 0) << c.text;
+        EXPECT_TRUE(table.standardOutput.ends_with("\n" + c.coincidenceLine + "\n" +
+                                                   c.chiSquaredLine + "\n"))
+            << table.standardOutput;
+
+        arguments.insert(arguments.begin(), "--json");
+        const auto json = nlohmann::json::parse(cli(arguments).standardOutput);
+        for (const auto& [key, value] : c.jsonFields.items()) {
+            EXPECT_EQ(json[key], value) << c.text << " " << key;
+        }
+
+        // CSV has letters only.
+        arguments.front() = "--csv";
+        EXPECT_EQ(lines(cli(arguments).standardOutput).size(), 27u) << c.text;
+    }
+}
+
 #ifdef __linux__
 TEST(CommandLineTool, json_file_name_is_escaped_and_always_valid_utf8) {
     TempDir dir;
@@ -263,6 +338,8 @@ TEST(CommandLineTool, usage_errors_exit_2_with_the_usage_on_standard_error) {
         {"--csv", "--json", file},
         {"--sort=size", file},
         {file, "--sort"},
+        {"--language=de", file},
+        {"--stats", "--language=xx", file},
     };
     for (const auto& arguments : commandLines) {
         const ProcessResult result = cli(arguments);
@@ -279,7 +356,8 @@ TEST(CommandLineTool, help_and_version_write_to_standard_output) {
     const ProcessResult help = cli({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_TRUE(help.standardOutput.starts_with(
-        "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count] FILE...\n"));
+        "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count]\n"
+        "                      [--stats [--language=CODE]] FILE...\n"));
     EXPECT_NE(help.standardOutput.find("GLYPHMETER_LETTER_LIMIT"), std::string::npos);
     EXPECT_EQ(help.standardError, "");
 
