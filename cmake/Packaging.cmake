@@ -61,4 +61,17 @@ for scripts, as a table, CSV or JSON.")
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/glyphmeter)
 endif()
 
+if(WIN32)
+  # Windows: Glyphmeter-VERSION-win64.zip, holding the two programs side by side and a read-me in
+  # a folder of that name. Both programs are linked statically and need nothing beside them.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME Glyphmeter)
+  set(CPACK_PACKAGE_FILE_NAME Glyphmeter-${GLYPHMETER_VERSION_TEXT}-win64)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  # The read-me with Windows line endings, so that every editor shows its lines.
+  configure_file(${PROJECT_SOURCE_DIR}/resources/ReadMe-Windows.txt.in
+    ${PROJECT_BINARY_DIR}/ReadMe.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/ReadMe.txt DESTINATION .)
+endif()
+
 include(CPack)

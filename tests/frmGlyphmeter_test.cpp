@@ -374,6 +374,39 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
     }
 
+    // Typed as a user types them. On Windows names outside the ANSI code page reach the file only
+    // through the wide file functions.
+    void pathsWithNonAsciiNamesAreCounted_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Latin-1") << QStringLiteral("Zählung für Ærø.txt");
+        QTest::newRow("Greek") << QStringLiteral("Γράμματα.txt");
+        QTest::newRow("Japanese folder") << QStringLiteral("文字/数える.txt");
+        QTest::newRow("outside the BMP") << QStringLiteral("letters \U0001F600.txt");
+    }
+    void pathsWithNonAsciiNamesAreCounted() {
+        QFETCH(QString, name);
+        Fixture f;
+        TempDir dir;
+        const std::filesystem::path relative(name.toStdU16String());
+        std::filesystem::create_directories(dir.path() / relative.parent_path());
+        const QString path =
+            QString::fromStdU16String(dir.write(relative, "Hello, World").u16string());
+        auto* box = f.control<QLineEdit>(QStringLiteral("txtSourceFile"));
+        box->clear();
+        // One key press per character (QTest::keyClicks knows ASCII keys only).
+        for (qsizetype i = 0; i < path.size(); ++i) {
+            const qsizetype length = path[i].isHighSurrogate() ? 2 : 1;
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, path.mid(i, length),
+                                Qt::NoModifier);
+            i += length - 1;
+        }
+        QCOMPARE(box->text(), path);
+        QTest::mouseClick(f.control<QPushButton>(QStringLiteral("btnCalcFreq")), Qt::LeftButton);
+        QCOMPARE(f.messages, QStringList());
+        QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 10"));
+        QCOMPARE(f.row("lblCount", 'L' - 'A')->text(), QStringLiteral(" 3"));
+    }
+
     void maxFrequencyUsesTheSystemDecimalSeparator() {
         // Run once under the pinned English locale and once more under a decimal-comma locale.
         const QString expectedSeparator = qEnvironmentVariable("GLYPHMETER_TEST_DECIMAL_SEPARATOR");

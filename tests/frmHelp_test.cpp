@@ -1,6 +1,7 @@
 // The help window, drawn offscreen: its design, its texts, its two links and their pointer.
 #include <QApplication>
 #include <QCursor>
+#include <QFile>
 #include <QLabel>
 #include <QPixmap>
 #include <QTest>
@@ -235,6 +236,31 @@ class frmHelpTest : public QObject {
 
         QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, where);
         QCOMPARE(shell.requests.size(), 2u);
+    }
+
+    // The real shell, under Wine: ctest points Wine's browser at a stand-in that writes each
+    // address it is given to the file GLYPHMETER_TEST_BROWSER_RECORD names.
+    void linksReachTheSystemBrowser() {
+        const QString record = qEnvironmentVariable("GLYPHMETER_TEST_BROWSER_RECORD");
+        if (record.isEmpty()) {
+            QSKIP("needs the stand-in browser that ctest sets up under Wine");
+        }
+        QFile::remove(record);
+        const auto recorded = [&record] {
+            QFile file(record);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n')
+                                                  : QStringList();
+        };
+        frmHelp window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString store = QString::fromStdString(WebAddresses::storeAffiliateHome());
+        const QString maker = QString::fromStdString(WebAddresses::makerHomePage());
+        // One at a time: each click starts a browser process of its own.
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(68, 133));
+        QTRY_COMPARE_WITH_TIMEOUT(recorded(), QStringList({store, QString()}), 30000);
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(250, 40));
+        QTRY_COMPARE_WITH_TIMEOUT(recorded(), QStringList({store, maker, QString()}), 30000);
     }
 
     void addressesHaveTheirFixedForm() {
