@@ -1,4 +1,4 @@
-// glyphmeter-cli: counts the letters of one file and writes the results as a table, CSV or JSON.
+// glyphmeter-cli: counts the letters of files and writes the results as a table, CSV or JSON.
 #include "Platform.h"
 #include "Program.h"
 
