@@ -30,6 +30,14 @@ std::vector<LetterKernel> detectKernels() {
         kernels.push_back({"avx2", &addLettersAvx2});
     }
 #endif
+#ifdef GLYPHMETER_HAVE_AVX512_KERNELS
+    if (cpuSupportsAvx512Bw()) {
+        kernels.push_back({"avx512bw", &addLettersAvx512Bw});
+    }
+    if (cpuSupportsAvx512Vbmi()) {
+        kernels.push_back({"avx512vbmi", &addLettersAvx512Vbmi});
+    }
+#endif
     return kernels;
 }
 

@@ -7,7 +7,8 @@
 //
 // A portable scalar kernel is always present; faster ones are added where the CPU supports them.
 // The fastest supported kernel is chosen on first use, unless the environment variable
-// GLYPHMETER_KERNEL names one ("scalar", "avx2"), which is then used if this CPU supports it.
+// GLYPHMETER_KERNEL names one ("scalar", "avx2", "avx512bw", "avx512vbmi"), which is then used if
+// this CPU supports it.
 #pragma once
 
 #include <array>
@@ -43,6 +44,11 @@ void addLettersScalar(std::span<const std::byte> bytes, LetterCounters& counts);
 #define GLYPHMETER_HAVE_AVX2_KERNEL 1
 void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts);
 bool cpuSupportsAvx2() noexcept;
+#define GLYPHMETER_HAVE_AVX512_KERNELS 1
+void addLettersAvx512Bw(std::span<const std::byte> bytes, LetterCounters& counts);
+void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterCounters& counts);
+bool cpuSupportsAvx512Bw() noexcept;
+bool cpuSupportsAvx512Vbmi() noexcept;
 #endif
 
 }  // namespace glyphmeter::analysis

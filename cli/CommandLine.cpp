@@ -205,7 +205,7 @@ std::string helpText() {
            "  GLYPHMETER_LETTER_LIMIT  stop counting after this many letters instead (1 to " +
            limit +
            ")\n"
-           "  GLYPHMETER_KERNEL        scalar or avx2: count with that kernel\n";
+           "  GLYPHMETER_KERNEL        scalar, avx2, avx512bw, avx512vbmi: that kernel\n";
 }
 
 }  // namespace glyphmeter::cli

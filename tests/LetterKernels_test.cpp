@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "ReferenceTally.h"
 
@@ -34,23 +36,17 @@ namespace {
 class KernelTest : public ::testing::TestWithParam<LetterKernel> {};
 
 TEST_P(KernelTest, agrees_with_the_reference_at_edge_sizes_and_odd_addresses) {
+    // The AVX2 kernel flushes its byte counters every 255 vectors of 32 bytes; the AVX-512 ones
+    // run blocks of 16 vectors of 64 bytes through their adder tree.
     const std::size_t flushBytes = 255 * 32;
-    const std::size_t sizes[] = {0,
-                                 1,
-                                 15,
-                                 16,
-                                 17,
-                                 31,
-                                 32,
-                                 33,
-                                 63,
-                                 64,
-                                 65,
-                                 flushBytes - 1,
-                                 flushBytes,
-                                 flushBytes + 1,
-                                 2 * flushBytes + 33,
-                                 100003};
+    const std::size_t blockBytes = 16 * 64;
+    // Every length up to a little over two blocks, then the larger edges.
+    std::vector<std::size_t> sizes;
+    for (std::size_t size = 0; size <= 2 * blockBytes + 65; ++size) {
+        sizes.push_back(size);
+    }
+    sizes.insert(sizes.end(), {16 * blockBytes - 1, 16 * blockBytes + 63, flushBytes - 1,
+                               flushBytes, flushBytes + 1, 2 * flushBytes + 33, 100003});
     const auto pool = randomBytes(100003 + 64, 7);
     for (const std::size_t size : sizes) {
         for (std::size_t start = 0; start < 4; ++start) {
@@ -114,10 +110,18 @@ TEST(KernelChoice, environment_value_picks_a_supported_kernel_and_falls_back_oth
     EXPECT_EQ(chooseKernel(nullptr).name, supportedKernels().back().name);
     EXPECT_EQ(chooseKernel("no-such-kernel").name, supportedKernels().back().name);
 #ifdef GLYPHMETER_HAVE_AVX2_KERNEL
-    if (cpuSupportsAvx2()) {
-        EXPECT_EQ(chooseKernel("avx2").name, "avx2");
-        EXPECT_EQ(chooseKernel(nullptr).name, "avx2");
+    // Each kernel the CPU supports is chosen by its name; the fastest of them is the default.
+    const std::pair<const char*, bool> named[] = {
+        {"avx2", cpuSupportsAvx2()},
+        {"avx512bw", cpuSupportsAvx512Bw()},
+        {"avx512vbmi", cpuSupportsAvx512Vbmi()},
+    };
+    const char* fastest = "scalar";
+    for (const auto& [name, supported] : named) {
+        EXPECT_EQ(chooseKernel(name).name, supported ? name : supportedKernels().back().name);
+        fastest = supported ? name : fastest;
     }
+    EXPECT_EQ(chooseKernel(nullptr).name, fastest);
 #endif
 }
 
