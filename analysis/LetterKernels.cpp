@@ -23,19 +23,38 @@ constexpr std::array<std::uint8_t, 256> makeLetterIndex() {
 
 constexpr std::array<std::uint8_t, 256> letterIndex = makeLetterIndex();
 
+// UTF-16 text narrowed a stretch at a time into a buffer that stays in the L1 cache, then counted
+// by the byte kernel: narrowing costs far less than counting, so one byte kernel serves both forms.
+template <Utf16NarrowFunction narrow, LetterKernelFunction add>
+void addUtf16Letters(std::span<const std::byte> units, bool bigEndian, LetterCounters& counts) {
+    constexpr std::size_t stretchUnits = 8192;
+    alignas(64) std::byte narrowed[stretchUnits];
+    const std::size_t total = units.size() / 2;
+    for (std::size_t done = 0; done < total;) {
+        const std::size_t now = total - done < stretchUnits ? total - done : stretchUnits;
+        narrow(units.subspan(2 * done, 2 * now), bigEndian, narrowed);
+        add(std::span<const std::byte>(narrowed, now), counts);
+        done += now;
+    }
+}
+
 std::vector<LetterKernel> detectKernels() {
-    std::vector<LetterKernel> kernels{{"scalar", &addLettersScalar}};
+    std::vector<LetterKernel> kernels{
+        {"scalar", &addLettersScalar, &addUtf16Letters<narrowUtf16Scalar, addLettersScalar>}};
 #ifdef GLYPHMETER_HAVE_AVX2_KERNEL
     if (cpuSupportsAvx2()) {
-        kernels.push_back({"avx2", &addLettersAvx2});
+        kernels.push_back(
+            {"avx2", &addLettersAvx2, &addUtf16Letters<narrowUtf16Avx2, addLettersAvx2>});
     }
 #endif
 #ifdef GLYPHMETER_HAVE_AVX512_KERNELS
     if (cpuSupportsAvx512Bw()) {
-        kernels.push_back({"avx512bw", &addLettersAvx512Bw});
+        kernels.push_back({"avx512bw", &addLettersAvx512Bw,
+                           &addUtf16Letters<narrowUtf16Avx512Bw, addLettersAvx512Bw>});
     }
     if (cpuSupportsAvx512Vbmi()) {
-        kernels.push_back({"avx512vbmi", &addLettersAvx512Vbmi});
+        kernels.push_back({"avx512vbmi", &addLettersAvx512Vbmi,
+                           &addUtf16Letters<narrowUtf16Avx512Bw, addLettersAvx512Vbmi>});
     }
 #endif
     return kernels;
@@ -70,6 +89,13 @@ void addLettersScalar(std::span<const std::byte> bytes, LetterCounters& counts) 
             }
             way.fill(0);
         }
+    }
+}
+
+void narrowUtf16Scalar(std::span<const std::byte> units, bool bigEndian, std::byte* narrowed) {
+    const std::size_t high = bigEndian ? 0 : 1;
+    for (std::size_t i = 0; i + 1 < units.size(); i += 2) {
+        narrowed[i / 2] = units[i + high] == std::byte{0} ? units[i + 1 - high] : std::byte{0xFF};
     }
 }
 

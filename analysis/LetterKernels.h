@@ -5,6 +5,10 @@
 // slots 0..25; all other bytes are ignored. Counters are 64-bit, so no block size can overflow
 // them.
 //
+// Each kernel also counts UTF-16 text: every two bytes are one code unit, little- or big-endian,
+// and only the units U+0041..U+005A and U+0061..U+007A add to slots 0..25; all other units,
+// surrogates included, are ignored, as is an odd last byte.
+//
 // A portable scalar kernel is always present; faster ones are added where the CPU supports them.
 // The fastest supported kernel is chosen on first use, unless the environment variable
 // GLYPHMETER_KERNEL names one ("scalar", "avx2", "avx512bw", "avx512vbmi"), which is then used if
@@ -23,10 +27,13 @@ namespace glyphmeter::analysis {
 using LetterCounters = std::array<std::uint64_t, 26>;
 
 using LetterKernelFunction = void (*)(std::span<const std::byte> bytes, LetterCounters& counts);
+using Utf16KernelFunction = void (*)(std::span<const std::byte> units, bool bigEndian,
+                                     LetterCounters& counts);
 
 struct LetterKernel {
     std::string_view name;
     LetterKernelFunction add;
+    Utf16KernelFunction addUtf16;
 };
 
 // Every kernel compiled in and supported by this CPU, the scalar one first.
@@ -40,15 +47,24 @@ const LetterKernel& chooseKernel(const char* requested);
 
 void addLettersScalar(std::span<const std::byte> bytes, LetterCounters& counts);
 
+// Narrowing UTF-16 for the byte kernels: writes one byte per whole code unit of `units` to
+// `narrowed` (room for units.size() / 2 bytes), the unit itself when it is below 256 and a byte
+// that is not a letter otherwise. The order of the bytes written is the kernel's own.
+using Utf16NarrowFunction = void (*)(std::span<const std::byte> units, bool bigEndian,
+                                     std::byte* narrowed);
+void narrowUtf16Scalar(std::span<const std::byte> units, bool bigEndian, std::byte* narrowed);
+
 #if defined(__x86_64__) || defined(_M_X64)
 #define GLYPHMETER_HAVE_AVX2_KERNEL 1
 void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts);
 bool cpuSupportsAvx2() noexcept;
+void narrowUtf16Avx2(std::span<const std::byte> units, bool bigEndian, std::byte* narrowed);
 #define GLYPHMETER_HAVE_AVX512_KERNELS 1
 void addLettersAvx512Bw(std::span<const std::byte> bytes, LetterCounters& counts);
 void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterCounters& counts);
 bool cpuSupportsAvx512Bw() noexcept;
 bool cpuSupportsAvx512Vbmi() noexcept;
+void narrowUtf16Avx512Bw(std::span<const std::byte> units, bool bigEndian, std::byte* narrowed);
 #endif
 
 }  // namespace glyphmeter::analysis

@@ -67,6 +67,27 @@ GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterCoun
     addLettersScalar(bytes.subspan(bytes.size() / 32 * 32), counts);
 }
 
+GLYPHMETER_AVX2 void narrowUtf16Avx2(std::span<const std::byte> units, bool bigEndian,
+                                     std::byte* narrowed) {
+    // vpackuswb saturates: a unit from 256 to 32767 becomes 255 and one from 32768 up becomes 0,
+    // neither of them a letter. It interleaves its two sources by 16-byte lanes, which a count
+    // does not mind.
+    const __m256i swap = _mm256_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14, 1,
+                                          0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+    const std::byte* p = units.data();
+    const std::size_t vectors = units.size() / 64;
+    for (std::size_t i = 0; i < vectors; ++i, p += 64, narrowed += 32) {
+        __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+        if (bigEndian) {
+            a = _mm256_shuffle_epi8(a, swap);
+            b = _mm256_shuffle_epi8(b, swap);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(narrowed), _mm256_packus_epi16(a, b));
+    }
+    narrowUtf16Scalar(units.subspan(vectors * 64), bigEndian, narrowed);
+}
+
 bool cpuSupportsAvx2() noexcept {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");

@@ -5,8 +5,12 @@
 // Blocks are committed strictly in file order, so the letter limit is found at the exact byte the
 // one-character-at-a-time reading would stop at. A block is only read once the blocks before it
 // cannot reach the limit, so nothing past the stopping point is ever read.
+//
+// A file that starts with a UTF-16 byte-order mark is counted by code unit from the byte after the
+// mark, with blocks of an even size so that no unit straddles two of them.
 #include "LetterTally.h"
 
+#include <array>
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -22,15 +26,61 @@ namespace glyphmeter::analysis {
 
 namespace {
 
-bool isLetter(std::byte b) {
-    const auto folded = static_cast<unsigned>(b) | 0x20u;
-    return folded >= 'a' && folded <= 'z';
+// The slot of a character code, or -1 when it is not a letter.
+int letterSlot(unsigned code) {
+    const unsigned folded = code | 0x20u;
+    return code < 128 && folded >= 'a' && folded <= 'z' ? static_cast<int>(folded - 'a') : -1;
+}
+
+enum class TextForm { bytes, utf16LittleEndian, utf16BigEndian };
+
+// How the file starts: its form, where the counted text begins, and for a file read in sequence
+// the bytes already taken from it that are text.
+struct TextStart {
+    TextForm form = TextForm::bytes;
+    std::uint64_t offset = 0;
+    std::array<std::byte, 2> taken{};
+    std::size_t takenSize = 0;
+};
+
+// Reads the first byte, and the second only when the first could start a byte-order mark, so
+// a file that has none is read no further than one character before the tally sees it.
+TextStart detectTextForm(InputFile& file) {
+    TextStart start;
+    std::array<std::byte, 2> first{};
+    const auto readByte = [&](std::size_t at) {
+        const std::span<std::byte> into(&first[at], 1);
+        return file.supportsPositionedReads() ? file.readAt(at, into) : file.read(into);
+    };
+    std::size_t got = readByte(0);
+    if (got == 1 && (first[0] == std::byte{0xFF} || first[0] == std::byte{0xFE})) {
+        got += readByte(1);
+    }
+    if (got == 2 && first[0] == std::byte{0xFF} && first[1] == std::byte{0xFE}) {
+        start.form = TextForm::utf16LittleEndian;
+        start.offset = 2;
+    } else if (got == 2 && first[0] == std::byte{0xFE} && first[1] == std::byte{0xFF}) {
+        start.form = TextForm::utf16BigEndian;
+        start.offset = 2;
+    } else if (!file.supportsPositionedReads()) {
+        start.taken = first;
+        start.takenSize = got;
+    }
+    return start;
 }
 
 class TallyRun {
   public:
-    TallyRun(InputFile& file, std::int32_t limit, std::size_t blockSize)
-        : file_(file), limit_(limit), blockSize_(blockSize) {}
+    TallyRun(InputFile& file, std::int32_t limit, std::size_t blockSize, const TextStart& start)
+        : file_(file),
+          limit_(limit),
+          form_(start.form),
+          offset_(start.offset),
+          blockSize_(start.form == TextForm::bytes ? blockSize : blockSize + blockSize % 2) {}
+
+    // Counts the bytes already taken from a sequential file before the blocks; returns false when
+    // they reach the limit.
+    bool countTaken(std::span<const std::byte> taken);
 
     // Runs one worker until the file is done, the limit is reached or a read fails.
     // `onFirstBlock` (if set) runs once, under the lock, after the first block is committed while
@@ -46,12 +96,16 @@ class TallyRun {
         // the next block is needed whatever the limit.
         return inFlight_ == 0 || total_ + inFlight_ < limit_;
     }
+    void count(std::span<const std::byte> block, LetterCounters& counts) const;
     void commit(std::span<const std::byte> block, const LetterCounters& counts);
     void countUpToLimit(std::span<const std::byte> block);
 
     InputFile& file_;
     const std::int64_t limit_;
+    const TextForm form_;
+    const std::uint64_t offset_;  // where the first block starts
     const std::size_t blockSize_;
+    const LetterKernel& kernel_ = activeKernel();
 
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -68,7 +122,6 @@ class TallyRun {
 void TallyRun::work(std::function<void()> onFirstBlock) {
     const auto buffer = std::make_unique_for_overwrite<std::byte[]>(blockSize_);
     const std::span<std::byte> space(buffer.get(), blockSize_);
-    const LetterKernel& kernel = activeKernel();
 
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -84,9 +137,10 @@ void TallyRun::work(std::function<void()> onFirstBlock) {
         std::size_t got = 0;
         std::exception_ptr error;
         try {
-            got = file_.supportsPositionedReads() ? file_.readAt(index * blockSize_, space)
-                                                  : file_.read(space);
-            kernel.add(space.first(got), blockCounts);
+            got = file_.supportsPositionedReads()
+                      ? file_.readAt(offset_ + index * blockSize_, space)
+                      : file_.read(space);
+            count(space.first(got), blockCounts);
         } catch (...) {
             error = std::current_exception();
         }
@@ -112,6 +166,22 @@ void TallyRun::work(std::function<void()> onFirstBlock) {
     }
 }
 
+bool TallyRun::countTaken(std::span<const std::byte> taken) {
+    LetterCounters counts{};
+    count(taken, counts);
+    const std::lock_guard lock(mutex_);
+    commit(taken, counts);
+    return !finished_;
+}
+
+void TallyRun::count(std::span<const std::byte> block, LetterCounters& counts) const {
+    if (form_ == TextForm::bytes) {
+        kernel_.add(block, counts);
+    } else {
+        kernel_.addUtf16(block, form_ == TextForm::utf16BigEndian, counts);
+    }
+}
+
 void TallyRun::commit(std::span<const std::byte> block, const LetterCounters& counts) {
     std::int64_t letters = 0;
     for (const std::uint64_t count : counts) {
@@ -127,12 +197,19 @@ void TallyRun::commit(std::span<const std::byte> block, const LetterCounters& co
     total_ += letters;
 }
 
-// The limit falls inside this block: count again one byte at a time, testing after every byte as
-// the plain reading loop does, and stop right after the byte that reaches the limit.
+// The limit falls inside this block: count again one character at a time, testing after every
+// character as the plain reading loop does, and stop right after the one that reaches the limit.
 void TallyRun::countUpToLimit(std::span<const std::byte> block) {
-    for (const std::byte b : block) {
-        if (isLetter(b)) {
-            ++counts_[(static_cast<unsigned>(b) | 0x20u) - 'a'];
+    const std::size_t size = form_ == TextForm::bytes ? 1 : 2;
+    const std::size_t low = form_ == TextForm::utf16BigEndian ? 1 : 0;
+    for (std::size_t at = 0; at + size <= block.size(); at += size) {
+        unsigned code = static_cast<unsigned>(block[at]);
+        if (size == 2) {
+            code = static_cast<unsigned>(block[at + low]) |
+                   static_cast<unsigned>(block[at + 1 - low]) << 8;
+        }
+        if (const int slot = letterSlot(code); slot >= 0) {
+            ++counts_[slot];
             ++total_;
         }
         if (total_ >= limit_) {
@@ -168,7 +245,8 @@ namespace detail {
 
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
                          std::size_t blockSize, int threads) {
-    TallyRun run(file, limit, blockSize);
+    const TextStart start = detectTextForm(file);
+    TallyRun run(file, limit, blockSize, start);
     std::jthread second;
     std::function<void()> startSecond;
     if (file.supportsPositionedReads() && threads > 1) {
@@ -180,7 +258,9 @@ LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::i
             }
         };
     }
-    run.work(std::move(startSecond));
+    if (run.countTaken(std::span(start.taken).first(start.takenSize))) {
+        run.work(std::move(startSecond));
+    }
     if (second.joinable()) {
         second.join();
     }

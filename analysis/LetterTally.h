@@ -2,8 +2,13 @@
 //
 // Every byte of the input is one character. Bytes 'a'..'z' count as 'A'..'Z'; every other byte,
 // the bytes 128..255 included, is read and ignored whatever the user's language. Accented letters
-// in any single-byte code page therefore never count, and the ASCII letters of UTF-8 and UTF-16
-// files are counted exactly (the zero bytes of UTF-16 are simply not letters).
+// in any single-byte code page therefore never count, and the ASCII letters of UTF-8 files (with
+// or without a byte-order mark) are counted exactly, as their other bytes are never letters.
+//
+// A file that starts with a UTF-16 byte-order mark (FF FE little-endian, FE FF big-endian) is read
+// as 16-bit code units after the mark instead: only the units U+0041..U+005A and U+0061..U+007A
+// are letters, so the bytes of other characters (the 42 04 of Cyrillic te, say) invent none. An
+// odd last byte is ignored. Without a mark the bytes are never taken for UTF-16.
 #pragma once
 
 #include <array>
@@ -40,7 +45,7 @@ class InputFile;
 //
 // Counting stops right after the letter that makes the total reach `limit`; `showMessage` then
 // receives limitMessage(limit) exactly once, on the calling thread, before this returns, and no
-// further part of the file is read. A `limit` of 0 or less stops after the first byte.
+// further part of the file is read. A `limit` of 0 or less stops after the first character.
 //
 // Failing to open or read the file throws FileError naming the path and the system's reason; a
 // read error is never taken for the end of the file. The file is closed on every return path.

@@ -13,10 +13,12 @@ namespace glyphmeter::analysis {
 namespace {
 
 using testing::randomBytes;
-using testing::referenceTally;
+using testing::randomUtf16;
+using testing::referenceTallyAs;
+using testing::TextForm;
 
-LetterCounters expectedCounts(std::span<const std::byte> bytes) {
-    const auto reference = referenceTally(bytes);
+LetterCounters expectedCounts(std::span<const std::byte> bytes, TextForm form = TextForm::bytes) {
+    const auto reference = referenceTallyAs(bytes, form);
     LetterCounters counts{};
     for (int letter = 0; letter < 26; ++letter) {
         counts[letter] = static_cast<std::uint64_t>(reference.tally.letterCounts[letter]);
@@ -100,6 +102,40 @@ TEST_P(KernelTest, adds_to_counts_without_resetting_them) {
     GetParam().add(std::as_bytes(std::span(text, std::strlen(text))), counts);
     EXPECT_EQ(counts[0], 1004u);
     EXPECT_EQ(counts[25], 7u);
+}
+
+TEST_P(KernelTest, utf16_counts_only_the_ascii_letter_units_in_both_byte_orders) {
+    for (const bool bigEndian : {false, true}) {
+        const TextForm form = bigEndian ? TextForm::utf16BigEndian : TextForm::utf16LittleEndian;
+        const std::string order = bigEndian ? "big-endian" : "little-endian";
+        // Every unit value once: each letter twice (capital and small), nothing else counts.
+        std::vector<std::byte> all;
+        for (unsigned unit = 0; unit < 0x10000; ++unit) {
+            all.push_back(static_cast<std::byte>(bigEndian ? unit >> 8 : unit & 0xFF));
+            all.push_back(static_cast<std::byte>(bigEndian ? unit & 0xFF : unit >> 8));
+        }
+        LetterCounters counts{};
+        GetParam().addUtf16(all, bigEndian, counts);
+        LetterCounters twice;
+        twice.fill(2);
+        EXPECT_EQ(counts, twice) << order;
+        // Every length up to a few vectors, an odd last byte, odd addresses, a long random run.
+        const auto pool = randomUtf16(70000, 11, bigEndian, false, true);
+        std::vector<std::size_t> sizes;
+        for (std::size_t size = 0; size <= 1200; ++size) {
+            sizes.push_back(size);
+        }
+        sizes.push_back(pool.size() - 3);
+        for (const std::size_t size : sizes) {
+            for (const std::size_t start : {0, 1, 3}) {
+                const std::span<const std::byte> units(pool.data() + start, size);
+                LetterCounters counted{};
+                GetParam().addUtf16(units, bigEndian, counted);
+                ASSERT_EQ(counted, expectedCounts(units, form))
+                    << order << " size " << size << " start " << start;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Supported, KernelTest, ::testing::ValuesIn(supportedKernels()),

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "FileError.h"
@@ -21,6 +23,7 @@ namespace glyphmeter::analysis {
 namespace {
 
 using testing::randomBytes;
+using testing::randomUtf16;
 using testing::referenceTally;
 using testing::TempDir;
 
@@ -81,36 +84,95 @@ TEST(LetterTally, counts_the_ascii_letters_of_utf16_text) {
 }
 
 // Small blocks make a few kilobytes span many blocks, so two readers interleave and the limit
-// lands at every position of a block.
+// lands at every position of a block; the same for UTF-16 text in both byte orders, one with an
+// odd last byte.
 TEST(LetterTally, matches_the_reference_for_every_block_size_thread_count_and_limit) {
     TempDir dir;
-    const auto bytes = randomBytes(2001, 42);
-    const auto path = dir.write("random.bin", bytes);
-    const std::int32_t letters = referenceTally(bytes).tally.totalLetters;
-    std::vector<std::int32_t> everyLimit;
-    for (std::int32_t limit = -1; limit <= letters + 1; ++limit) {
-        everyLimit.push_back(limit);
-    }
-    const std::vector<std::int32_t> someLimits{-1,          0,           1,       2,
-                                               letters / 2, letters - 1, letters, letters + 1};
-    for (const std::size_t blockSize : {1u, 7u, 64u, 1000u, 4096u}) {
-        const bool sweep = blockSize == 7 || blockSize == 64;
-        for (const int threads : {1, 2}) {
-            for (const std::int32_t limit : sweep ? everyLimit : someLimits) {
-                const auto expected = referenceTally(bytes, limit);
-                InputFile file = InputFile::open(path);
-                Messages messages;
-                const LetterTally tally =
-                    detail::tallyLetters(file, messages.sink(), limit, blockSize, threads);
-                const std::string where = "block " + std::to_string(blockSize) + " threads " +
-                                          std::to_string(threads) + " limit " +
-                                          std::to_string(limit);
-                ASSERT_EQ(tally.letterCounts, expected.tally.letterCounts) << where;
-                ASSERT_EQ(tally.totalLetters, expected.tally.totalLetters) << where;
-                ASSERT_EQ(tally.limitReached, expected.tally.limitReached) << where;
-                ASSERT_EQ(messages.shown.size(), expected.tally.limitReached ? 1u : 0u) << where;
+    const std::vector<std::pair<std::string, std::vector<std::byte>>> texts{
+        {"bytes", randomBytes(2001, 42)},
+        {"utf-16le", randomUtf16(700, 43, false, true, true)},
+        {"utf-16be", randomUtf16(700, 44, true)},
+    };
+    for (const auto& [name, bytes] : texts) {
+        const auto path = dir.write(name, bytes);
+        const std::int32_t letters = referenceTally(bytes).tally.totalLetters;
+        std::vector<std::int32_t> everyLimit;
+        for (std::int32_t limit = -1; limit <= letters + 1; ++limit) {
+            everyLimit.push_back(limit);
+        }
+        const std::vector<std::int32_t> someLimits{-1,          0,           1,       2,
+                                                   letters / 2, letters - 1, letters, letters + 1};
+        for (const std::size_t blockSize : {1u, 7u, 64u, 1000u, 4096u}) {
+            const bool sweep = blockSize == 7 || blockSize == 64;
+            for (const int threads : {1, 2}) {
+                for (const std::int32_t limit : sweep ? everyLimit : someLimits) {
+                    const auto expected = referenceTally(bytes, limit);
+                    InputFile file = InputFile::open(path);
+                    Messages messages;
+                    const LetterTally tally =
+                        detail::tallyLetters(file, messages.sink(), limit, blockSize, threads);
+                    const std::string where = name + " block " + std::to_string(blockSize) +
+                                              " threads " + std::to_string(threads) + " limit " +
+                                              std::to_string(limit);
+                    ASSERT_EQ(tally.letterCounts, expected.tally.letterCounts) << where;
+                    ASSERT_EQ(tally.totalLetters, expected.tally.totalLetters) << where;
+                    ASSERT_EQ(tally.limitReached, expected.tally.limitReached) << where;
+                    ASSERT_EQ(messages.shown.size(), expected.tally.limitReached ? 1u : 0u)
+                        << where;
+                }
             }
         }
+    }
+}
+
+// UTF-16 with a byte-order mark counts by code unit; nothing else is ever taken for UTF-16.
+TEST(LetterTally, utf16_text_counts_letters_by_code_unit_only_after_a_byte_order_mark) {
+    // "Привет, мир! abc": the "т" (U+0442) is the bytes 42 04, a phantom B when read by byte.
+    const std::u16string russian = u"Привет, мир! abc";
+    const auto utf16 = [&](bool bigEndian) {
+        std::string bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
+        for (const char16_t unit : russian) {
+            const char high = static_cast<char>(unit >> 8);
+            const char low = static_cast<char>(unit & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    const struct {
+        std::string name;
+        std::string bytes;
+        std::string letters;  // what is counted, in any order
+    } cases[] = {
+        {"little-endian", utf16(false), "ABC"},
+        {"big-endian", utf16(true), "ABC"},
+        {"odd last byte", utf16(false) + "Z", "ABC"},
+        {"surrogate pair",
+         std::string("\xff\xfe\x3d\xd8\x41\xde"
+                     "a\0",
+                     8),
+         "A"},
+        {"mark alone", "\xff\xfe", ""},
+        {"half a mark", "\xff", ""},
+        {"mark not at the start",
+         std::string(" \xff\xfe"
+                     "A\0",
+                     5),
+         "A"},
+        {"UTF-8 with its mark",
+         "\xef\xbb\xbf\xd0\xbf\xd1\x80"
+         "abc",
+         "ABC"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        LetterTally expected;
+        for (const char letter : c.letters) {
+            ++expected.letterCounts[slot(letter)];
+            ++expected.totalLetters;
+        }
+        const LetterTally tally = tallyLetters(dir.write("text", c.bytes), {});
+        EXPECT_EQ(tally.letterCounts, expected.letterCounts) << c.name;
+        EXPECT_EQ(tally.totalLetters, expected.totalLetters) << c.name;
     }
 }
 
@@ -212,6 +274,33 @@ TEST(LetterTally, reads_a_pipe_to_its_end) {
     const LetterTally tally = tallyLetters(file, {});
     writer.join();
     EXPECT_EQ(tally.letterCounts, referenceTally(bytes).tally.letterCounts);
+}
+
+TEST(LetterTally, utf16_through_a_pipe_with_the_mark_split_across_writes_and_the_limit_inside) {
+    TempDir dir;
+    const auto fifo = dir.path() / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto bytes = randomUtf16(5000, 5, false);
+    const std::int32_t letters = referenceTally(bytes).tally.totalLetters;
+    for (const std::int32_t limit : {letters / 3, letters + 1}) {
+        std::thread writer([&] {
+            std::FILE* out = std::fopen(fifo.c_str(), "wb");
+            // The first read gets the mark's first byte alone.
+            std::fwrite(bytes.data(), 1, 1, out);
+            std::fflush(out);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::fwrite(bytes.data() + 1, 1, bytes.size() - 1, out);
+            std::fclose(out);
+        });
+        InputFile file = InputFile::open(fifo);
+        Messages messages;
+        const LetterTally tally = detail::tallyLetters(file, messages.sink(), limit, 999, 2);
+        writer.join();
+        const auto expected = referenceTally(bytes, limit);
+        EXPECT_EQ(tally.letterCounts, expected.tally.letterCounts) << limit;
+        EXPECT_EQ(tally.limitReached, expected.tally.limitReached) << limit;
+        EXPECT_EQ(messages.shown.size(), expected.tally.limitReached ? 1u : 0u) << limit;
+    }
 }
 #endif
 

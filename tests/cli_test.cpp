@@ -285,6 +285,24 @@ TEST(CommandLineTool, stats_give_index_of_coincidence_and_chi_squared_against_a_
     }
 }
 
+TEST(CommandLineTool, utf16_text_counts_by_character_from_a_file_and_standard_input) {
+    // "Привет, мир! abc" saved as UTF-16LE: the "т" (42 04) is no phantom B.
+    std::string utf16 = "\xff\xfe";
+    for (const char16_t unit : std::u16string(u"Привет, мир! abc")) {
+        utf16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    }
+    TempDir dir;
+    ProcessRun fromInput;
+    fromInput.standardInput = utf16;
+    for (const ProcessResult& result : {cli({"--csv", dir.write("russian.txt", utf16).string()}),
+                                        cli({"--csv", "-"}, fromInput)}) {
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(lineStartingWith(result.standardOutput, "A,"), "A,1,0.3333");
+        EXPECT_EQ(lineStartingWith(result.standardOutput, "B,"), "B,1,0.3333");
+        EXPECT_EQ(lineStartingWith(result.standardOutput, "C,"), "C,1,0.3333");
+    }
+}
+
 #ifdef __linux__
 TEST(CommandLineTool, json_file_name_is_escaped_and_always_valid_utf8) {
     TempDir dir;

@@ -1,5 +1,6 @@
-// libFuzzer target: the tally, with every kernel, block size, reader count and limit the input
-// picks, must agree with the byte-at-a-time reference on arbitrary bytes.
+// libFuzzer target: every kernel the CPU supports, on bytes and on UTF-16 units in both byte
+// orders, and the tally, with the block size, reader count, limit and byte-order mark the input
+// picks, must agree with the character-at-a-time reference on arbitrary bytes.
 #include <unistd.h>
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "InputFile.h"
 #include "LetterKernels.h"
@@ -32,19 +34,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&rawLimit, data, 4);
     const std::size_t blockSize = 1 + data[4] % 97;
     const int threads = 1 + data[5] % 2;
-    const std::span<const std::byte> bytes(reinterpret_cast<const std::byte*>(data + 6), size - 6);
+    const std::span<const std::byte> text(reinterpret_cast<const std::byte*>(data + 6), size - 6);
+    // A UTF-16 byte-order mark in front, often enough for the UTF-16 path to be reached.
+    std::vector<std::byte> bytes;
+    const int mark = data[5] / 2 % 3;
+    if (mark != 0) {
+        bytes = {static_cast<std::byte>(mark == 1 ? 0xFF : 0xFE),
+                 static_cast<std::byte>(mark == 1 ? 0xFE : 0xFF)};
+    }
+    bytes.insert(bytes.end(), text.begin(), text.end());
     // Limits near the number of letters matter most; keep them in reach.
     const auto limit = static_cast<std::int32_t>(rawLimit % (bytes.size() + 3)) - 1;
 
     const auto expected = testing::referenceTally(bytes, limit);
 
+    using testing::TextForm;
     for (const auto& kernel : analysis::supportedKernels()) {
-        analysis::LetterCounters counts{};
-        kernel.add(bytes, counts);
-        const auto whole = testing::referenceTally(bytes);
-        for (int letter = 0; letter < 26; ++letter) {
-            if (counts[letter] != static_cast<std::uint64_t>(whole.tally.letterCounts[letter])) {
-                std::abort();
+        for (const TextForm form :
+             {TextForm::bytes, TextForm::utf16LittleEndian, TextForm::utf16BigEndian}) {
+            analysis::LetterCounters counts{};
+            if (form == TextForm::bytes) {
+                kernel.add(text, counts);
+            } else {
+                kernel.addUtf16(text, form == TextForm::utf16BigEndian, counts);
+            }
+            const auto whole = testing::referenceTallyAs(text, form);
+            for (int letter = 0; letter < 26; ++letter) {
+                if (counts[letter] !=
+                    static_cast<std::uint64_t>(whole.tally.letterCounts[letter])) {
+                    std::abort();
+                }
             }
         }
     }
