@@ -45,7 +45,7 @@ struct TextStart {
 
 // Reads the first byte, and the second only when the first could start a byte-order mark, so
 // a file that has none is read no further than one character before the tally sees it.
-TextStart detectTextForm(InputFile& file) {
+TextStart detectTextForm(detail::BlockInput& file) {
     TextStart start;
     std::array<std::byte, 2> first{};
     const auto readByte = [&](std::size_t at) {
@@ -71,7 +71,8 @@ TextStart detectTextForm(InputFile& file) {
 
 class TallyRun {
   public:
-    TallyRun(InputFile& file, std::int32_t limit, std::size_t blockSize, const TextStart& start)
+    TallyRun(detail::BlockInput& file, std::int32_t limit, std::size_t blockSize,
+             const TextStart& start)
         : file_(file),
           limit_(limit),
           form_(start.form),
@@ -100,7 +101,7 @@ class TallyRun {
     void commit(std::span<const std::byte> block, const LetterCounters& counts);
     void countUpToLimit(std::span<const std::byte> block);
 
-    InputFile& file_;
+    detail::BlockInput& file_;
     const std::int64_t limit_;
     const TextForm form_;
     const std::uint64_t offset_;  // where the first block starts
@@ -233,6 +234,20 @@ LetterTally TallyRun::result() const {
     return tally;
 }
 
+// The real file behind the tally's reads.
+class FileInput final : public detail::BlockInput {
+  public:
+    explicit FileInput(InputFile& file) : file_(file) {}
+    bool supportsPositionedReads() const override { return file_.supportsPositionedReads(); }
+    std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) override {
+        return file_.readAt(offset, buffer);
+    }
+    std::size_t read(std::span<std::byte> buffer) override { return file_.read(buffer); }
+
+  private:
+    InputFile& file_;
+};
+
 }  // namespace
 
 std::string limitMessage(std::int32_t limit) {
@@ -244,6 +259,12 @@ std::string limitMessage(std::int32_t limit) {
 namespace detail {
 
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
+                         std::size_t blockSize, int threads) {
+    FileInput input(file);
+    return tallyLetters(input, showMessage, limit, blockSize, threads);
+}
+
+LetterTally tallyLetters(BlockInput& file, const MessageSink& showMessage, std::int32_t limit,
                          std::size_t blockSize, int threads) {
     const TextStart start = detectTextForm(file);
     TallyRun run(file, limit, blockSize, start);

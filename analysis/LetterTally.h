@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,8 +64,20 @@ namespace detail {
 // kernel runs over it.
 inline constexpr std::size_t defaultBlockSize = std::size_t{1} << 20;
 
+// What the tally reads from: an open file, or in tests one whose reads fail on purpose. The calls
+// have InputFile's contract; readAt may be called by two threads at once.
+class BlockInput {
+  public:
+    virtual ~BlockInput() = default;
+    virtual bool supportsPositionedReads() const = 0;
+    virtual std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) = 0;
+    virtual std::size_t read(std::span<std::byte> buffer) = 0;
+};
+
 // The tally with its reading made explicit, so tests can cover many blocks with small files.
 // `threads` above 1 reads regular files with two threads.
+LetterTally tallyLetters(BlockInput& input, const MessageSink& showMessage, std::int32_t limit,
+                         std::size_t blockSize, int threads);
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
                          std::size_t blockSize, int threads);
 

@@ -90,8 +90,8 @@ TEST(LetterTally, matches_the_reference_for_every_block_size_thread_count_and_li
     TempDir dir;
     const std::vector<std::pair<std::string, std::vector<std::byte>>> texts{
         {"bytes", randomBytes(2001, 42)},
-        {"utf-16le", randomUtf16(700, 43, false, true, true)},
-        {"utf-16be", randomUtf16(700, 44, true)},
+        {"utf-16le", randomUtf16(300, 43, false, true, true)},
+        {"utf-16be", randomUtf16(300, 44, true)},
     };
     for (const auto& [name, bytes] : texts) {
         const auto path = dir.write(name, bytes);
@@ -173,6 +173,93 @@ TEST(LetterTally, utf16_text_counts_letters_by_code_unit_only_after_a_byte_order
         const LetterTally tally = tallyLetters(dir.write("text", c.bytes), {});
         EXPECT_EQ(tally.letterCounts, expected.letterCounts) << c.name;
         EXPECT_EQ(tally.totalLetters, expected.totalLetters) << c.name;
+    }
+}
+
+// A real file whose reads fail with an I/O error once they reach `failAt`, as on a disk with a bad
+// spot there; read by position (from one or two threads) or in sequence.
+class FailingFile final : public detail::BlockInput {
+  public:
+    FailingFile(const std::filesystem::path& path, std::uint64_t failAt, bool positioned)
+        : file_(InputFile::open(path)), failAt_(failAt), positioned_(positioned) {}
+    bool supportsPositionedReads() const override { return positioned_; }
+    std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) override {
+        failFrom(offset, buffer.size());
+        return file_.readAt(offset, buffer);
+    }
+    std::size_t read(std::span<std::byte> buffer) override {
+        failFrom(position_, buffer.size());
+        const std::size_t got = file_.read(buffer);
+        position_ += got;
+        return got;
+    }
+
+  private:
+    void failFrom(std::uint64_t offset, std::size_t size) const {
+        if (offset + size > failAt_) {
+            throw FileError(file_.path(), "Input/output error");
+        }
+    }
+    InputFile file_;
+    const std::uint64_t failAt_;
+    const bool positioned_;
+    std::uint64_t position_ = 0;
+};
+
+int runningThreads() {
+#ifdef __linux__
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/task")) {
+        ++count;
+    }
+    return count;
+#else
+    return 0;
+#endif
+}
+
+// The limit falls in block 40 of 64. A failure in or before that block is an error naming the file
+// and the reason, with no counts and no message; one after it is never reached, as nothing past
+// the stopping point is read.
+TEST(LetterTally, read_failing_in_the_middle_is_an_error_unless_the_limit_stops_before_it) {
+    TempDir dir;
+    constexpr std::size_t blockSize = 4096;
+    const auto bytes = randomBytes(64 * blockSize, 9);
+    const auto path = dir.write("large.bin", bytes);
+    const std::span<const std::byte> all(bytes);
+    const std::int32_t limit = (referenceTally(all.first(40 * blockSize)).tally.totalLetters +
+                                referenceTally(all.first(41 * blockSize)).tally.totalLetters) /
+                               2;
+    const int threadsBefore = runningThreads();
+    for (const auto& [positioned, threads] : {std::pair{true, 1}, {true, 2}, {false, 1}}) {
+        for (const std::uint64_t failAt :
+             {std::uint64_t{5 * blockSize + 100}, std::uint64_t{39 * blockSize + 17},
+              std::uint64_t{40 * blockSize + 4095}, std::uint64_t{41 * blockSize + 1}}) {
+            for (const std::int32_t tallyLimit : {limit, letterLimit}) {
+                const std::string where = std::string(positioned ? "positioned" : "sequential") +
+                                          " threads " + std::to_string(threads) + " failing at " +
+                                          std::to_string(failAt) + " limit " +
+                                          std::to_string(tallyLimit);
+                FailingFile input(path, failAt, positioned);
+                Messages messages;
+                const bool reached = tallyLimit == limit && failAt >= 41 * blockSize;
+                try {
+                    const LetterTally tally = detail::tallyLetters(input, messages.sink(),
+                                                                   tallyLimit, blockSize, threads);
+                    EXPECT_TRUE(reached) << where << ": no error";
+                    EXPECT_EQ(tally.letterCounts, referenceTally(bytes, limit).tally.letterCounts)
+                        << where;
+                    EXPECT_EQ(messages.shown.size(), 1u) << where;
+                } catch (const FileError& error) {
+                    EXPECT_FALSE(reached) << where << ": " << error.what();
+                    EXPECT_EQ(error.path(), path) << where;
+                    EXPECT_EQ(error.reason(), "Input/output error") << where;
+                    EXPECT_TRUE(messages.shown.empty()) << where;
+                }
+                EXPECT_EQ(runningThreads(), threadsBefore) << where;
+            }
+        }
     }
 }
 

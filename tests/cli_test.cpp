@@ -421,6 +421,48 @@ TEST(CommandLineTool, limit_is_reported_on_standard_error_then_partial_results_f
 }
 
 #ifdef __linux__
+#ifdef GLYPHMETER_READ_FAILURE_SHIM
+// An 8 MiB file read in 1 MiB blocks whose reads fail from a chosen offset on: before, inside and
+// after the block where a letter limit falls (block 4), with and without that limit.
+TEST(CommandLineTool,
+     read_failing_in_the_middle_exits_1_naming_the_file_unless_the_limit_stops_first) {
+    TempDir dir;
+    constexpr std::size_t mebibyte = std::size_t{1} << 20;
+    std::string text;
+    while (text.size() < 8 * mebibyte) {
+        text += "Hello, World\n";  // 10 letters in 13 bytes
+    }
+    const std::string file = dir.write("large.txt", text).string();
+    // Whole lines of "Hello, World" up to about 4.5 MiB, so L is three tenths of them.
+    const std::size_t limitLetters = (4 * mebibyte + mebibyte / 2) / 13 * 10;
+    const std::string limitInBlock4 = std::to_string(limitLetters);
+    for (const std::size_t failAt : {mebibyte + 5, 4 * mebibyte + mebibyte / 4, 6 * mebibyte}) {
+        for (const std::string& letterLimit : {std::string(), limitInBlock4}) {
+            ProcessRun run;
+            run.environment = {{"GLYPHMETER_LETTER_LIMIT", letterLimit},
+                               {"LD_PRELOAD", GLYPHMETER_READ_FAILURE_SHIM},
+                               {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+                               {"GLYPHMETER_FAIL_READ_PATH", file},
+                               {"GLYPHMETER_FAIL_READ_AT", std::to_string(failAt)}};
+            const ProcessResult result = cli({"--csv", file}, run);
+            const std::string where = "failing at " + std::to_string(failAt) + " limit '" +
+                                      letterLimit + "': " + result.standardError;
+            if (!letterLimit.empty() && failAt >= 5 * mebibyte) {
+                EXPECT_EQ(result.exitStatus, 0) << where;
+                EXPECT_EQ(lineStartingWith(result.standardOutput, "L,"),
+                          "L," + std::to_string(limitLetters * 3 / 10) + ",0.3000")
+                    << where;
+            } else {
+                EXPECT_EQ(result.exitStatus, 1) << where;
+                EXPECT_EQ(result.standardError,
+                          "glyphmeter-cli: " + file + ": Input/output error\n");
+                EXPECT_EQ(result.standardOutput, "") << where;
+            }
+        }
+    }
+}
+#endif
+
 TEST(CommandLineTool, failing_to_write_the_results_exits_1) {
     TempDir dir;
     const std::string file = dir.write("hello.txt", "Hello, World").string();

@@ -17,9 +17,13 @@
 #include <QTimer>
 
 #include <memory>
+#include <string>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <dlfcn.h>
 #endif
 
 #include "Label.h"
@@ -498,6 +502,53 @@ class MainWindowTest : public QObject {
         // The window goes on working.
         f.calculate(QString::fromStdString(dir.write("abc.txt", "abc").string()));
         QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 3"));
+    }
+
+    // Run with the read-failure shim preloaded (its own test entry): reads of a 4 MiB file fail
+    // from a chosen offset on, before and inside the 1 MiB block where the limit falls, and after
+    // it, where the limit stops the reading first.
+    void readFailureInTheMiddleIsReportedAndKeepsTheTotals() {
+#ifdef Q_OS_LINUX
+        if (dlsym(RTLD_DEFAULT, "glyphmeter_read_failure_shim") == nullptr) {
+            QSKIP("needs the read-failure shim preloaded");
+        }
+        constexpr std::size_t mebibyte = std::size_t{1} << 20;
+        std::string text;
+        while (text.size() < 4 * mebibyte) {
+            text += "Hello, World\n";  // 10 letters in 13 bytes
+        }
+        TempDir dir;
+        const auto path = dir.write("large.txt", text);
+        const std::int32_t limit = (2 * mebibyte + mebibyte / 2) / 13 * 10;  // in block 2
+        Fixture f(limit);
+        f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
+        qputenv("GLYPHMETER_FAIL_READ_PATH", QByteArray::fromStdString(path.string()));
+        for (const std::size_t failAt : {mebibyte / 2, 2 * mebibyte + 7, 3 * mebibyte}) {
+            f.messages.clear();
+            qputenv("GLYPHMETER_FAIL_READ_AT", QByteArray::number(qulonglong{failAt}));
+            f.calculate(QString::fromStdString(path.string()));
+            if (failAt >= 3 * mebibyte) {
+                QCOMPARE(
+                    f.messages,
+                    QStringList{QString::fromStdString(glyphmeter::analysis::limitMessage(limit))});
+                QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(),
+                         QStringLiteral(" %1").arg(limit));
+                continue;
+            }
+            QCOMPARE(f.messages.size(), 1);
+            QVERIFY2(f.messages[0].contains(QStringLiteral("Input/output error")),
+                     qPrintable(f.messages[0]));
+            QVERIFY2(f.messages[0].contains(QStringLiteral("large.txt")),
+                     qPrintable(f.messages[0]));
+            QVERIFY(f.gridIsReset());
+            QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 10"));
+            QCOMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
+        }
+        qunsetenv("GLYPHMETER_FAIL_READ_PATH");
+        qunsetenv("GLYPHMETER_FAIL_READ_AT");
+#else
+        QSKIP("the read-failure shim is preloaded on Linux only");
+#endif
     }
 
     // Only a single local file is taken; it opens as if typed and calculated.
