@@ -1,4 +1,5 @@
-// Throughput of each counting kernel in memory, and of the whole tally on a cached file.
+// Throughput of each counting kernel in memory (bytes, and UTF-16 characters), and of the whole
+// tally on a cached file. Rates are per core: they are taken from CPU time.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -38,6 +39,22 @@ void kernelThroughput(benchmark::State& state, LetterKernel kernel) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
 
+// The same characters as UTF-16LE code units: the speed per character is comparable with the
+// byte kernels' bytes per second.
+void utf16KernelThroughput(benchmark::State& state, LetterKernel kernel) {
+    const auto text = englishLikeText(static_cast<std::size_t>(state.range(0)));
+    std::vector<std::byte> units;
+    for (const std::byte b : text) {
+        units.insert(units.end(), {b, std::byte{0}});
+    }
+    for (auto _ : state) {
+        LetterCounters counts{};
+        kernel.addUtf16(units, false, counts);
+        benchmark::DoNotOptimize(counts);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
+}
+
 void tallyCachedFile(benchmark::State& state) {
     const auto path = std::filesystem::temp_directory_path() / "glyphmeter-bench-tally.txt";
     const auto bytes = englishLikeText(static_cast<std::size_t>(state.range(0)));
@@ -59,6 +76,9 @@ const int registered = [] {
                                      kernelThroughput, kernel)
             ->Arg(1 << 20)
             ->Arg(16 << 20);
+        benchmark::RegisterBenchmark(("kernel_utf16/" + std::string(kernel.name)).c_str(),
+                                     utf16KernelThroughput, kernel)
+            ->Arg(1 << 20);
     }
     benchmark::RegisterBenchmark("tally/cached_file", tallyCachedFile)
         ->Arg(256 << 20)
