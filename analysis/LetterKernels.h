@@ -64,7 +64,10 @@ void addLettersAvx512Bw(std::span<const std::byte> bytes, LetterCounters& counts
 void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterCounters& counts);
 bool cpuSupportsAvx512Bw() noexcept;
 bool cpuSupportsAvx512Vbmi() noexcept;
-void narrowUtf16Avx512Bw(std::span<const std::byte> units, bool bigEndian, std::byte* narrowed);
+void addUtf16LettersAvx512Bw(std::span<const std::byte> units, bool bigEndian,
+                             LetterCounters& counts);
+void addUtf16LettersAvx512Vbmi(std::span<const std::byte> units, bool bigEndian,
+                               LetterCounters& counts);
 #endif
 
 }  // namespace glyphmeter::analysis

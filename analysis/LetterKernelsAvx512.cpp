@@ -72,24 +72,14 @@ void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterCounters& coun
     avx512vbmi::addLetters(bytes, counts);
 }
 
-__attribute__((target("avx512f,avx512bw"))) void narrowUtf16Avx512Bw(
-    std::span<const std::byte> units, bool bigEndian, std::byte* narrowed) {
-    // As the AVX2 narrowing: vpackuswb saturates units above 255 to bytes that are not letters.
-    const __m512i swap = _mm512_set_epi64(
-        0x0e0f0c0d0a0b0809, 0x0607040502030001, 0x0e0f0c0d0a0b0809, 0x0607040502030001,
-        0x0e0f0c0d0a0b0809, 0x0607040502030001, 0x0e0f0c0d0a0b0809, 0x0607040502030001);
-    const std::byte* p = units.data();
-    const std::size_t vectors = units.size() / 128;
-    for (std::size_t i = 0; i < vectors; ++i, p += 128, narrowed += 64) {
-        __m512i a = _mm512_loadu_si512(p);
-        __m512i b = _mm512_loadu_si512(p + 64);
-        if (bigEndian) {
-            a = _mm512_shuffle_epi8(a, swap);
-            b = _mm512_shuffle_epi8(b, swap);
-        }
-        _mm512_storeu_si512(narrowed, _mm512_packus_epi16(a, b));
-    }
-    narrowUtf16Scalar(units.subspan(vectors * 128), bigEndian, narrowed);
+void addUtf16LettersAvx512Bw(std::span<const std::byte> units, bool bigEndian,
+                             LetterCounters& counts) {
+    avx512bw::addUtf16Letters(units, bigEndian, counts);
+}
+
+void addUtf16LettersAvx512Vbmi(std::span<const std::byte> units, bool bigEndian,
+                               LetterCounters& counts) {
+    avx512vbmi::addUtf16Letters(units, bigEndian, counts);
 }
 
 bool cpuSupportsAvx512Bw() noexcept {
