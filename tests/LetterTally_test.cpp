@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -259,6 +260,60 @@ TEST(LetterTally, read_failing_in_the_middle_is_an_error_unless_the_limit_stops_
                 }
                 EXPECT_EQ(runningThreads(), threadsBefore) << where;
             }
+        }
+    }
+}
+
+// A file that another program shortens to `cutAt` bytes as soon as a read reaches that offset.
+class ShrinkingFile final : public detail::BlockInput {
+  public:
+    ShrinkingFile(const std::filesystem::path& path, std::uint64_t cutAt, bool positioned)
+        : path_(path), file_(InputFile::open(path)), cutAt_(cutAt), positioned_(positioned) {}
+    bool supportsPositionedReads() const override { return positioned_; }
+    std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) override {
+        cutFrom(offset + buffer.size());
+        return file_.readAt(offset, buffer);
+    }
+    std::size_t read(std::span<std::byte> buffer) override {
+        cutFrom(position_ + buffer.size());
+        const std::size_t got = file_.read(buffer);
+        position_ += got;
+        return got;
+    }
+
+  private:
+    void cutFrom(std::uint64_t end) {
+        const std::lock_guard lock(mutex_);
+        if (end > cutAt_ && !cut_) {
+            std::filesystem::resize_file(path_, cutAt_);
+            cut_ = true;
+        }
+    }
+    std::filesystem::path path_;
+    InputFile file_;
+    const std::uint64_t cutAt_;
+    const bool positioned_;
+    std::uint64_t position_ = 0;
+    std::mutex mutex_;
+    bool cut_ = false;
+};
+
+// The reading ends where the file now ends: the counts are those of what is left, and nothing
+// crashes.
+TEST(LetterTally, file_shortened_while_being_counted_ends_where_it_now_ends) {
+    TempDir dir;
+    constexpr std::size_t blockSize = 4096;
+    const auto bytes = randomBytes(32 * blockSize, 12);
+    const std::span<const std::byte> all(bytes);
+    for (const auto& [positioned, threads] : {std::pair{true, 1}, {true, 2}, {false, 1}}) {
+        for (const std::size_t cutAt : {std::size_t{0}, 10 * blockSize, 31 * blockSize}) {
+            const auto path = dir.write("shrinking.bin", bytes);
+            ShrinkingFile input(path, cutAt, positioned);
+            const LetterTally tally =
+                detail::tallyLetters(input, {}, letterLimit, blockSize, threads);
+            EXPECT_EQ(tally.letterCounts, referenceTally(all.first(cutAt)).tally.letterCounts)
+                << (positioned ? "positioned" : "sequential") << " threads " << threads
+                << " cut at " << cutAt;
         }
     }
 }
