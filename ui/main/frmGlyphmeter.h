@@ -16,10 +16,10 @@
 #include "LetterTally.h"
 #include "MessageBox.h"
 
-class QDragEnterEvent;
-class QDropEvent;
 class QAction;
 class QContextMenuEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 
