@@ -658,7 +658,12 @@ class MainWindowTest : public QObject {
         QStringList menus;
         QTimer answer;
         connect(&answer, &QTimer::timeout, [&] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            // Any menu that is up, also one the platform could not make the active popup.
+            for (QWidget* shown : QApplication::topLevelWidgets()) {
+                auto* menu = qobject_cast<QMenu*>(shown);
+                if (!menu || !menu->isVisible()) {
+                    continue;
+                }
                 QAction* first = menu->actions().value(0);
                 menus << QStringLiteral("%1 %2").arg(first->text(), first->shortcut().toString());
                 menu->close();
