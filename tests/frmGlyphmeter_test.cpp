@@ -25,6 +25,10 @@
 #ifdef Q_OS_LINUX
 #include <dlfcn.h>
 #endif
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#include <windows.h>
+#endif
 
 #include "Label.h"
 #include "LetterTally.h"
@@ -336,7 +340,19 @@ class MainWindowTest : public QObject {
         QTest::newRow("missing") << QString::fromStdString((dir.path() / "gone.txt").string());
         const auto spaced = dir.write("spaced.txt", "abc");
         QTest::newRow("not trimmed") << QString::fromStdString(spaced.string()) + u' ';
+#ifdef Q_OS_UNIX
         QTest::newRow("hidden") << QString::fromStdString(dir.write(".hidden.txt", "abc").string());
+#endif
+#ifdef Q_OS_WIN
+        // On Windows hidden and system files are so by their attributes, not by their names.
+        const auto markedAs = [&](const char* name, DWORD attribute) {
+            const auto file = dir.write(name, "abc");
+            SetFileAttributesW(file.c_str(), attribute);
+            return QString::fromStdWString(file.wstring());
+        };
+        QTest::newRow("hidden attribute") << markedAs("hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+        QTest::newRow("system file") << markedAs("system.txt", FILE_ATTRIBUTE_SYSTEM);
+#endif
 #ifdef Q_OS_UNIX
         const auto fifo = dir.path() / "fifo";
         mkfifo(fifo.c_str(), 0600);
