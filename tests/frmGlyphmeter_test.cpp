@@ -5,6 +5,8 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QLocale>
@@ -26,7 +28,9 @@
 #include <dlfcn.h>
 #endif
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 
@@ -407,10 +411,14 @@ class MainWindowTest : public QObject {
         QFETCH(QString, name);
         Fixture f;
         TempDir dir;
-        const std::filesystem::path relative(name.toStdU16String());
-        std::filesystem::create_directories(dir.path() / relative.parent_path());
-        const QString path =
-            QString::fromStdU16String(dir.write(relative, "Hello, World").u16string());
+        // Made through Qt, which uses the wide file functions on Windows too.
+        const QString path = QDir::toNativeSeparators(
+            QDir(QString::fromStdU16String(dir.path().u16string())).filePath(name));
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Hello, World");
+        file.close();
         auto* box = f.control<QLineEdit>(QStringLiteral("txtSourceFile"));
         box->clear();
         // One key press per character (QTest::keyClicks knows ASCII keys only).
