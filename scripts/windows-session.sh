@@ -55,11 +55,11 @@ wine_start() {
   unset WAYLAND_DISPLAY
 
   # The display exists before the prefix: Wine's desktop process keeps the display it started
-  # with, and windows fail to be created on one that started without. -terminate ends the display
-  # once its last client has gone, even if this script is killed before its clean-up.
+  # with, and windows fail to be created on one that started without. (Not -terminate: that ends
+  # the display as soon as the first Wine program leaves it.) wine_stop ends it.
   local display_file
   display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -terminate 3>"$display_file" \
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" \
     </dev/null >/dev/null 2>&1 &
   xvfb_pid=$!
   local waited=0
