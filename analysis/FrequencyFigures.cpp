@@ -24,6 +24,12 @@ std::int32_t frequencyFigure(std::int32_t count, std::int32_t total) {
     return roundHalfEven(quotient(count, total) * 10000.0);
 }
 
+std::string fourDecimals(std::int32_t frequencyFigure) {
+    std::string fraction = std::to_string(frequencyFigure % 10000);
+    fraction.insert(0, 4 - fraction.size(), '0');
+    return std::to_string(frequencyFigure / 10000) + "." + fraction;
+}
+
 std::int32_t barFigure(std::int32_t count, std::int32_t total) {
     return roundHalfEven(quotient(count, total) * 1000.0);
 }

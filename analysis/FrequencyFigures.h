@@ -25,6 +25,11 @@ inline constexpr float barRestEnd = 2410.0f;
 // A letter's frequency in ten-thousandths, 0..10000. Requires total > 0.
 std::int32_t frequencyFigure(std::int32_t count, std::int32_t total);
 
+// A frequency figure in ten-thousandths as a decimal with exactly four decimals and a point:
+// 3000 -> "0.3000", 10000 -> "1.0000". Made from the integer, so it is exact. Used where results
+// leave the program as data (the command-line tool's outputs, the window's copied table).
+std::string fourDecimals(std::int32_t frequencyFigure);
+
 // A letter's frequency in thousandths, 0..1000, used only for its bar. Requires total > 0.
 std::int32_t barFigure(std::int32_t count, std::int32_t total);
 

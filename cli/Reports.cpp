@@ -75,12 +75,6 @@ Statistics statistics(const LetterCounts& counts, const LanguageTable& language)
 
 }  // namespace
 
-std::string fourDecimals(std::int32_t frequencyFigure) {
-    std::string fraction = decimal(frequencyFigure % 10000);
-    fraction.insert(0, 4 - fraction.size(), '0');
-    return decimal(frequencyFigure / 10000) + "." + fraction;
-}
-
 int barLength(std::int32_t barFigure, double maxFrequency) {
     if (barFigure <= 0 || !(maxFrequency > 0)) {
         return 0;
@@ -146,7 +140,7 @@ std::string ReportWriter::table(const LetterCounts& counts) const {
         out += "     ";
         out += letterName(letter);
         out += padLeft(decimal(counts.letters[letter]), 12);
-        out += padLeft(fourDecimals(figures.frequencyFigures[letter]), 11);
+        out += padLeft(analysis::fourDecimals(figures.frequencyFigures[letter]), 11);
         if (const int length = barLength(figures.barFigures[letter], figures.maxFrequency)) {
             out += "  ";
             out.append(static_cast<std::size_t>(length), '#');
@@ -176,7 +170,7 @@ std::string ReportWriter::csvLines(std::string_view firstField, const LetterCoun
         out += prefix;
         out += letterName(letter);
         out += ',' + decimal(counts.letters[letter]) + ',' +
-               fourDecimals(figures.frequencyFigures[letter]) + '\n';
+               analysis::fourDecimals(figures.frequencyFigures[letter]) + '\n';
     }
     return out;
 }
@@ -208,7 +202,7 @@ std::string ReportWriter::jsonObject(std::string_view name, const LetterCounts& 
         out += inner + "  \"";
         out += letterName(letter);
         out += "\": {\"count\": " + decimal(counts.letters[letter]) +
-               ", \"frequency\": " + fourDecimals(figures.frequencyFigures[letter]) + "}";
+               ", \"frequency\": " + analysis::fourDecimals(figures.frequencyFigures[letter]) + "}";
         out += i + 1 < order.size() ? ",\n" : "\n";
     }
     out += inner + "}\n" + outer + "}";

@@ -22,10 +22,6 @@ struct ReportOptions {
     const LanguageTable* statistics = nullptr;
 };
 
-// A frequency figure in ten-thousandths as a decimal with exactly four decimals and a point:
-// 3000 -> "0.3000", 10000 -> "1.0000". Made from the integer, so it is exact.
-std::string fourDecimals(std::int32_t frequencyFigure);
-
 // How many columns the text bar of a letter takes: the window's bar growth in twips at 100 twips
 // a column, so the most frequent letter always gets barColumns (its growth is within 45.5 twips
 // of 3500) and the others are scaled to it exactly as on screen.

@@ -6,15 +6,6 @@
 
 namespace glyphmeter::ui {
 
-namespace {
-
-// A frequency in ten-thousandths, made from the integer so that it is exact: 3000 -> "0.3000".
-QString fourDecimals(std::int32_t figure) {
-    return QStringLiteral("%1.%2").arg(figure / 10000).arg(figure % 10000, 4, 10, QChar(u'0'));
-}
-
-}  // namespace
-
 QString resultsTable(const analysis::LetterTally& tally, QChar separator, const QString& lineEnd) {
     const analysis::FrequencyTexts texts = analysis::describeTally(tally);
     const auto line = [&](const QStringList& cells) { return cells.join(separator) + lineEnd; };
@@ -22,7 +13,7 @@ QString resultsTable(const analysis::LetterTally& tally, QChar separator, const 
         line({QStringLiteral("Letter"), QStringLiteral("Count"), QStringLiteral("Frequency")});
     for (int r = 0; r < analysis::letterCount; ++r) {
         table += line({QString(QChar(u'A' + r)), QString::number(tally.letterCounts[r]),
-                       fourDecimals(texts.frequencyFigures[r])});
+                       QString::fromStdString(analysis::fourDecimals(texts.frequencyFigures[r]))});
     }
     return table + line({QStringLiteral("Total"), QString::number(tally.totalLetters)});
 }
