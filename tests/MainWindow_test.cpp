@@ -704,6 +704,16 @@ class MainWindowTest : public QObject {
         rightClick(f.row("lblCount", 7));
         QCOMPARE(menus, QStringList{"Copy Results Ctrl+C"});
         QCOMPARE(QApplication::clipboard()->text(), helloWorldTable(u'\t'));
+
+        // From the keyboard (Shift+F10, the menu key) with the focus anywhere but the path box.
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.control(QStringLiteral("btnHelp"))->setFocus();
+        QTest::keyClick(f.control(QStringLiteral("btnHelp")), Qt::Key_F10, Qt::ShiftModifier);
+        // The menu key, as the platform reports it to the window.
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(f.window->windowHandle(), &menuKey);
+        QCOMPARE(menus, QStringList(3, QStringLiteral("Copy Results Ctrl+C")));
     }
 
     void realMessageBoxIsModalTitledWithOneOkButtonAndNoIcon() {

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPointer>
 
+#include "Accessibility.h"
 #include "DesignWindow.h"
 #include "HelpTexts.h"
 #include "HyperlinkModule.h"
@@ -181,6 +182,8 @@ void HelpWindow::createLabels() {
     makerLink->setAttribute(Qt::WA_TransparentForMouseEvents, false);
     makerLink->setCursor(hand);
     makerLink->installEventFilter(this);
+    accessibility::setRole(makerLink, QAccessible::Link);
+    makerLink->setAccessibleName(QStringLiteral("Maker's home page: ") + makerLink->text());
 }
 
 void HelpWindow::createLine() {
@@ -196,6 +199,10 @@ void HelpWindow::createTextBoxes() {
     warrantyText = makeTextBox(this, design::warrantyText, HelpTexts::warrantyNotice());
     distributionText = makeTextBox(this, design::distributionText, HelpTexts::distributionNotice());
     instructionsText = makeTextBox(this, design::instructionsText, HelpTexts::instructions());
+    // Each text is heard by its heading.
+    warrantyText->setAccessibleName(warrantyHeading->text());
+    distributionText->setAccessibleName(registrationHeading->text());
+    instructionsText->setAccessibleName(instructionsHeading->text());
 }
 
 void HelpWindow::createPictures() {
@@ -206,6 +213,9 @@ void HelpWindow::createPictures() {
                               windowGrey);
     storeBanner->setCursor(makerLink->cursor());
     storeBanner->installEventFilter(this);
+    decoration->setAccessibleName(QStringLiteral("Decorative photograph"));
+    accessibility::setRole(storeBanner, QAccessible::Link);
+    storeBanner->setAccessibleName(QStringLiteral("Store's home page (banner)"));
 }
 
 void HelpWindow::setTabOrder() {

@@ -19,6 +19,7 @@
 #include <exception>
 #include <utility>
 
+#include "Accessibility.h"
 #include "CommandButton.h"
 #include "DesignWindow.h"
 #include "FileError.h"
@@ -110,6 +111,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
     setTabOrder();
     createCopyCommand();
     buildLetterRows();
+    describeForScreenReaders();
 }
 
 MainWindow::~MainWindow() = default;
@@ -217,6 +219,59 @@ void MainWindow::createCopyCommand() {
     connect(copyResultsAction_, &QAction::triggered, this, &MainWindow::copyResults);
     addAction(copyResultsAction_);
     pathBox->installEventFilter(this);
+
+    // Shift+F10 opens the menu of the control with the focus, as the menu key does: the path
+    // box's own, or from anywhere else the chart's. (Windows turns it into a menu by itself
+    // unless a shortcut takes it, so taking it here does the same on every system.)
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WindowShortcut);
+    connect(menuKey, &QAction::triggered, this, [this] {
+        QWidget* target = focusWidget() ? focusWidget() : this;
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, target->rect().center(),
+                                target->mapToGlobal(target->rect().center()));
+        QApplication::sendEvent(target, &event);
+    });
+    addAction(menuKey);
+}
+
+void MainWindow::describeForScreenReaders() {
+    for (int r = 0; r < design::rowCount; ++r) {
+        accessibility::silence(letterCells[r]);
+        accessibility::silence(countCells[r]);
+        accessibility::silence(frequencyCells[r]);
+        accessibility::setRole(bars[r], QAccessible::StaticText);
+    }
+    for (QWidget* decoration : {sidePanel, letterColumnCorner}) {
+        accessibility::silence(decoration);
+    }
+    // The total is heard with its caption.
+    accessibility::silence(totalLettersCaption);
+    pathCaption->setBuddy(pathBox);
+    logo->setAccessibleName(QStringLiteral("Glyphmeter logo"));
+    scaleStartLabel->setAccessibleName(QStringLiteral("Scale start: ") + scaleStartLabel->text());
+    updateSpokenResults();
+}
+
+void MainWindow::updateSpokenResults() {
+    const QString noResult = QStringLiteral("no result");
+    for (int r = 0; r < design::rowCount; ++r) {
+        const QString count = countCells[r]->text().trimmed();
+        const QString frequency = frequencyCells[r]->text().trimmed();
+        QString heard = letterCells[r]->text() + QStringLiteral(": ");
+        if (count.isEmpty()) {
+            heard += noResult;
+        } else {
+            heard += frequency.isEmpty() ? count : count + QStringLiteral(", ") + frequency;
+        }
+        bars[r]->setAccessibleName(heard);
+    }
+    const QString largest = largestFrequencyLabel->text().trimmed();
+    largestFrequencyLabel->setAccessibleName(QStringLiteral("Largest frequency: ") +
+                                             (largest.isEmpty() ? noResult : largest));
+    // Last: its change tells a screen reader that new results are shown.
+    totalLettersLabel->setAccessibleName(totalLettersCaption->text() + QStringLiteral(": ") +
+                                         totalLettersLabel->text().trimmed());
 }
 
 void MainWindow::buildLetterRows() {
@@ -285,6 +340,7 @@ void MainWindow::calculate() {
     resetLetterRows();
     shownTally_.reset();
     copyResultsAction_->setEnabled(false);
+    updateSpokenResults();
     setCursor(Qt::WaitCursor);
     // The arrow comes back on every way out, a failure included.
     struct ArrowOnExit {
@@ -356,13 +412,15 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     // The chart: everything left of the side panel and above the path box's row.
     const QRect chart(0, 0, twipsRect(design::sidePanel.box).left(),
                       twipsRect(design::pathBox.box).top());
-    if (!chart.contains(event->pos())) {
+    // From the keyboard the menu belongs to the chart wherever the focus is, and opens on it.
+    const bool fromKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    if (!fromKeyboard && !chart.contains(event->pos())) {
         event->ignore();
         return;
     }
     QMenu menu(this);
     menu.addAction(copyResultsAction_);
-    menu.exec(event->globalPos());
+    menu.exec(fromKeyboard ? mapToGlobal(chart.center()) : event->globalPos());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -404,6 +462,7 @@ void MainWindow::showResults(const analysis::LetterTally& tally) {
     totalLettersLabel->setText(QString::fromStdString(texts.totalText));
     shownTally_ = tally;
     copyResultsAction_->setEnabled(true);
+    updateSpokenResults();
 }
 
 void MainWindow::showMessage(const QString& text) {

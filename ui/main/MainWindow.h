@@ -108,6 +108,11 @@ class MainWindow : public QWidget {
     void createInputControls();
     void setTabOrder();
     void createCopyCommand();
+    // Marks what screen readers hear: one unit per letter row (its bar), the results with their
+    // captions, the path box by its caption; cells the rows speak for and decoration are silent.
+    void describeForScreenReaders();
+    // The spoken names of the rows and results, from what the window shows now.
+    void updateSpokenResults();
 
     // Both of the above: places the rows from row 0's position, empties their texts and puts
     // their bars to rest, creating the missing rows when `createRows` is set.
