@@ -1,0 +1,259 @@
+// The sequence counter. Its inner loop has no branch that depends on the text: every character
+// shifts its letter (or 26 for "not a letter") into a rolling number of N five-bit digits, and the
+// slot of that number is incremented whatever it holds. Slots whose digits include a 26 are never
+// read back, so a run break costs nothing extra. The rolling number is a chain of dependent
+// operations, so four stretches of a piece run side by side and are joined at the end.
+#include "NgramCounter.h"
+
+#include <array>
+
+namespace glyphmeter::analysis {
+
+namespace {
+
+constexpr unsigned notALetter = 26;
+
+constexpr std::array<std::uint8_t, 256> makeLetterIndex() {
+    std::array<std::uint8_t, 256> index{};
+    for (int byte = 0; byte < 256; ++byte) {
+        index[byte] = notALetter;
+    }
+    for (int letter = 0; letter < 26; ++letter) {
+        index['A' + letter] = static_cast<std::uint8_t>(letter);
+        index['a' + letter] = static_cast<std::uint8_t>(letter);
+    }
+    return index;
+}
+
+constexpr std::array<std::uint8_t, 256> letterIndex = makeLetterIndex();
+
+// Quadgram slots: the first two digits and the last two each through a small table, giving a
+// table of 27^4 slots (2 MiB) instead of the 32^4 (4 MiB) of the five-bit digits themselves.
+struct PairTables {
+    std::array<std::uint32_t, 1024> high{};
+    std::array<std::uint32_t, 1024> low{};
+};
+
+constexpr PairTables makePairTables() {
+    PairTables tables;
+    for (unsigned first = 0; first < 32; ++first) {
+        for (unsigned second = 0; second < 32; ++second) {
+            const unsigned a = first < 27 ? first : 26;
+            const unsigned b = second < 27 ? second : 26;
+            tables.low[first << 5 | second] = a * 27 + b;
+            tables.high[first << 5 | second] = (a * 27 + b) * 27 * 27;
+        }
+    }
+    return tables;
+}
+
+constexpr PairTables pairTables = makePairTables();
+
+template <int N>
+constexpr std::size_t tableSize() {
+    return N == 4 ? std::size_t{27 * 27 * 27 * 27} : std::size_t{1} << (5 * N);
+}
+
+// The slot of the last N digits of `digits`. Bigrams and trigrams use the digits themselves.
+template <int N>
+inline std::size_t slotOf(std::uint64_t digits) {
+    if constexpr (N == 4) {
+        return pairTables.high[(digits >> 10) & 1023] + pairTables.low[digits & 1023];
+    } else {
+        return static_cast<std::size_t>(digits & ((std::uint64_t{1} << (5 * N)) - 1));
+    }
+}
+
+template <int N>
+constexpr NgramState stateMask() {
+    return (NgramState{1} << (5 * (N - 1))) - 1;
+}
+
+template <int N>
+constexpr NgramState emptyState() {
+    NgramState state = 0;
+    for (int i = 0; i < N - 1; ++i) {
+        state = state << 5 | notALetter;
+    }
+    return state;
+}
+
+template <int N, bool spanWords>
+NgramState countPlainly(std::uint32_t* table, NgramState state, const std::uint8_t* text,
+                        std::size_t size, int sign) {
+    const auto step = static_cast<std::uint32_t>(sign);
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned letter = letterIndex[text[i]];
+        if (spanWords && letter == notALetter) {
+            continue;
+        }
+        state = state << 5 | letter;
+        table[slotOf<N>(state)] += step;
+    }
+    return state & stateMask<N>();
+}
+
+// Four stretches side by side; the last one continues over the remainder.
+template <int N, bool spanWords>
+std::array<NgramState, 4> countStretches(std::uint32_t* table, const std::uint8_t* text,
+                                         std::size_t size) {
+    const std::size_t quarter = size / 4;
+    const std::uint8_t* p0 = text;
+    const std::uint8_t* p1 = text + quarter;
+    const std::uint8_t* p2 = text + 2 * quarter;
+    const std::uint8_t* p3 = text + 3 * quarter;
+    NgramState h0 = emptyState<N>(), h1 = h0, h2 = h0, h3 = h0;
+    const auto step = [table](NgramState& h, std::uint8_t byte) {
+        const unsigned letter = letterIndex[byte];
+        const NgramState next = h << 5 | letter;
+        ++table[slotOf<N>(next)];
+        if constexpr (spanWords) {
+            h = letter != notALetter ? next : h;
+        } else {
+            h = next;
+        }
+    };
+    for (std::size_t i = 0; i < quarter; ++i) {
+        step(h0, p0[i]);
+        step(h1, p1[i]);
+        step(h2, p2[i]);
+        step(h3, p3[i]);
+    }
+    for (std::size_t i = 4 * quarter; i < size; ++i) {
+        step(h3, text[i]);
+    }
+    return {h0 & stateMask<N>(), h1 & stateMask<N>(), h2 & stateMask<N>(), h3 & stateMask<N>()};
+}
+
+// How many characters of a piece may hold the end of a sequence that began before it: N-1
+// characters, or with spanWords the characters up to its (N-1)th letter.
+template <int N, bool spanWords>
+std::size_t joinedPrefix(const std::uint8_t* text, std::size_t size) {
+    if constexpr (!spanWords) {
+        return size < N - 1 ? size : N - 1;
+    } else {
+        int letters = 0;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (letterIndex[text[i]] != notALetter && ++letters == N - 1) {
+                return i + 1;
+            }
+        }
+        return size;
+    }
+}
+
+template <int N, bool spanWords>
+NgramState join(std::uint32_t* table, NgramState before, const std::uint8_t* text, std::size_t size,
+                NgramState alone) {
+    if (before == emptyState<N>()) {
+        return alone;
+    }
+    const std::size_t prefix = joinedPrefix<N, spanWords>(text, size);
+    // The sequences ending in the prefix were counted alone with "no letter" digits before
+    // them, into slots never read back; here they get their real first letters.
+    const NgramState after = countPlainly<N, spanWords>(table, before, text, prefix, 1);
+    return prefix == size ? after : alone;
+}
+
+template <int N, bool spanWords>
+NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_t size) {
+    // Below this the four stretches and their joins cost more than they save.
+    constexpr std::size_t sideBySide = 256;
+    if (size < sideBySide) {
+        return countPlainly<N, spanWords>(table, emptyState<N>(), text, size, 1);
+    }
+    const std::array<NgramState, 4> ends = countStretches<N, spanWords>(table, text, size);
+    const std::size_t quarter = size / 4;
+    NgramState state = ends[0];
+    for (std::size_t k = 1; k < 4; ++k) {
+        const std::size_t length = k < 3 ? quarter : size - 3 * quarter;
+        state = join<N, spanWords>(table, state, text + k * quarter, length, ends[k]);
+    }
+    return state;
+}
+
+const std::uint8_t* bytesOf(std::span<const std::byte> text) {
+    return reinterpret_cast<const std::uint8_t*>(text.data());
+}
+
+// Calls `action.template operator()<N, spanWords>()` with the options as template arguments.
+template <typename Action>
+auto dispatch(const NgramOptions& options, Action&& action) {
+    const auto withSpan = [&]<int N>() {
+        return options.spanWords ? action.template operator()<N, true>()
+                                 : action.template operator()<N, false>();
+    };
+    switch (options.length) {
+        case 2:
+            return withSpan.template operator()<2>();
+        case 3:
+            return withSpan.template operator()<3>();
+        default:
+            return withSpan.template operator()<4>();
+    }
+}
+
+}  // namespace
+
+std::size_t ngramSlots(int length) {
+    std::size_t slots = 1;
+    for (int i = 0; i < length; ++i) {
+        slots *= 26;
+    }
+    return slots;
+}
+
+int ngramLetter(std::byte b) {
+    return letterIndex[static_cast<std::uint8_t>(b)];
+}
+
+NgramCounter::NgramCounter(NgramOptions options) : options_(options) {
+    if (options_.length < 2 || options_.length > 4) {
+        options_.length = 4;
+    }
+    table_.assign(dispatch(options_, []<int N, bool>() { return tableSize<N>(); }), 0);
+}
+
+NgramCounter::~NgramCounter() = default;
+
+NgramState NgramCounter::startState() const {
+    return dispatch(options_, []<int N, bool>() { return emptyState<N>(); });
+}
+
+NgramState NgramCounter::count(std::span<const std::byte> text) {
+    return dispatch(options_, [&]<int N, bool spanWords>() {
+        return countPiece<N, spanWords>(table_.data(), bytesOf(text), text.size());
+    });
+}
+
+NgramState NgramCounter::join(NgramState before, std::span<const std::byte> text,
+                              NgramState alone) {
+    return dispatch(options_, [&]<int N, bool spanWords>() {
+        return analysis::join<N, spanWords>(table_.data(), before, bytesOf(text), text.size(),
+                                            alone);
+    });
+}
+
+NgramState NgramCounter::countPlainly(NgramState state, std::span<const std::byte> text, int sign) {
+    return dispatch(options_, [&]<int N, bool spanWords>() {
+        return analysis::countPlainly<N, spanWords>(table_.data(), state, bytesOf(text),
+                                                    text.size(), sign);
+    });
+}
+
+void NgramCounter::addTo(std::span<std::uint64_t> counts) const {
+    dispatch(options_, [&]<int N, bool>() {
+        for (std::size_t index = 0; index < counts.size(); ++index) {
+            std::uint64_t digits = 0;
+            std::size_t rest = index;
+            for (int place = 0; place < N; ++place) {
+                digits |= static_cast<std::uint64_t>(rest % 26) << (5 * place);
+                rest /= 26;
+            }
+            counts[index] += table_[slotOf<N>(digits)];
+        }
+        return 0;
+    });
+}
+
+}  // namespace glyphmeter::analysis
