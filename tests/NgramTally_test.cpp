@@ -183,7 +183,7 @@ TEST(NgramTally, matches_the_reference_for_every_block_size_reading_path_and_lim
         for (const int length : {2, 3, 4}) {
             for (const bool span : {false, true}) {
                 const NgramOptions options{length, span};
-                for (const std::size_t blockSize : {1u, 5u, 64u, 1000u, 4096u}) {
+                for (const std::size_t blockSize : {1u, 64u, 4096u}) {
                     for (const bool positioned : {true, false}) {
                         for (const std::int32_t limit : {0, letters / 2, letterLimit}) {
                             const NgramTally expected = referenceNgrams(bytes, options, limit);
