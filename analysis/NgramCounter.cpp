@@ -1,11 +1,11 @@
 // The sequence counter. It finds sequences without a branch that depends on the text: every
 // character becomes a digit, 0..25 for its letter or 26 for anything else, and the slot of the N
 // digits ending at each character is incremented whatever they hold. Slots with a 26 among their
-// digits are never read back, so a run break costs nothing extra. Within words the digits and
-// slots are worked out by vector code a stretch at a time; across words a rolling number of
-// five-bit digits skips what is not a letter, and since that is a chain of dependent operations,
-// four stretches of a piece run side by side and are joined at the end.
+// digits are never read back, so a run break costs nothing extra. Across words the letters'
+// digits are packed together first, so only letters follow each other.
 #include "NgramCounter.h"
+
+#include "NgramPack.h"
 
 #include <array>
 #include <type_traits>
@@ -96,38 +96,6 @@ NgramState countPlainly(std::uint32_t* table, NgramState state, const std::uint8
     return state & stateMask<N>();
 }
 
-// Four stretches side by side; the last one continues over the remainder.
-template <int N, bool spanWords>
-std::array<NgramState, 4> countStretches(std::uint32_t* table, const std::uint8_t* text,
-                                         std::size_t size) {
-    const std::size_t quarter = size / 4;
-    const std::uint8_t* p0 = text;
-    const std::uint8_t* p1 = text + quarter;
-    const std::uint8_t* p2 = text + 2 * quarter;
-    const std::uint8_t* p3 = text + 3 * quarter;
-    NgramState h0 = emptyState<N>(), h1 = h0, h2 = h0, h3 = h0;
-    const auto step = [table](NgramState& h, std::uint8_t byte) {
-        const unsigned letter = letterIndex[byte];
-        const NgramState next = h << 5 | letter;
-        ++table[slotOf<N>(next)];
-        if constexpr (spanWords) {
-            h = letter != notALetter ? next : h;
-        } else {
-            h = next;
-        }
-    };
-    for (std::size_t i = 0; i < quarter; ++i) {
-        step(h0, p0[i]);
-        step(h1, p1[i]);
-        step(h2, p2[i]);
-        step(h3, p3[i]);
-    }
-    for (std::size_t i = 4 * quarter; i < size; ++i) {
-        step(h3, text[i]);
-    }
-    return {h0 & stateMask<N>(), h1 & stateMask<N>(), h2 & stateMask<N>(), h3 & stateMask<N>()};
-}
-
 // How many characters of a piece may hold the end of a sequence that began before it: N-1
 // characters, or with spanWords the characters up to its (N-1)th letter.
 template <int N, bool spanWords>
@@ -181,16 +149,43 @@ inline Slot<N> slotOfDigits(const std::uint8_t* digits) {
     }
 }
 
-// Runs within words, a stretch at a time in three passes that each stay in the L1 cache: the
-// characters' digits, the slots of the sequences ending at each digit,
-// and the counting. The first two have no dependence from one character to the next and run as
-// vector code; the third is one increment per sequence. The last N-1 digits of a stretch lead
+}  // namespace
+
+std::size_t packLettersScalar(const std::uint8_t* digits, std::size_t size, std::uint8_t* out) {
+    std::size_t letters = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        // Every digit is stored; the next one overwrites it unless it was a letter's.
+        const unsigned digit = digits[i];
+        out[letters] = static_cast<std::uint8_t>(digit);
+        letters += ((digit + 6) >> 5) ^ 1;  // 26 + 6 is the first value with bit 5 set
+    }
+    return letters;
+}
+
+PackLettersFunction packLettersFor(const LetterKernel& kernel) {
+#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+    if (kernel.name != "scalar") {
+        return &packLettersAvx2;
+    }
+#endif
+    (void)kernel;
+    return &packLettersScalar;
+}
+
+namespace {
+
+// A stretch at a time, in passes that each stay in the L1 cache: the characters' digits (packed
+// to the letters' alone across words), the slots of the sequences ending at each digit, and the
+// counting. The digits and slots have no dependence from one character to the next and run as
+// vector code; the counting is one increment per sequence. The last N-1 digits of a stretch lead
 // the next one.
-template <int N>
-NgramState countPieceChunked(std::uint32_t* table, const std::uint8_t* text, std::size_t size) {
+template <int N, bool spanWords>
+NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_t size,
+                      PackLettersFunction pack) {
     constexpr std::size_t stretch = 4096;
     constexpr std::size_t carried = N - 1;
-    alignas(64) std::uint8_t digits[carried + stretch];
+    alignas(64) std::uint8_t digits[carried + stretch + 8];
+    alignas(64) std::uint8_t all[spanWords ? stretch : 1];
     alignas(64) Slot<N> slots[stretch];
     for (std::size_t i = 0; i < carried; ++i) {
         digits[i] = notALetter;
@@ -198,10 +193,13 @@ NgramState countPieceChunked(std::uint32_t* table, const std::uint8_t* text, std
     for (std::size_t done = 0; done < size;) {
         const std::size_t now = size - done < stretch ? size - done : stretch;
         const std::uint8_t* in = text + done;
-        std::uint8_t* out = digits + carried;
-        const std::size_t written = now;
+        std::uint8_t* out = spanWords ? all : digits + carried;
         for (std::size_t i = 0; i < now; ++i) {
             out[i] = digitOf(in[i]);
+        }
+        std::size_t written = now;
+        if constexpr (spanWords) {
+            written = pack(all, now, digits + carried);
         }
         for (std::size_t i = 0; i < written; ++i) {
             slots[i] = slotOfDigits<N>(digits + i);
@@ -219,35 +217,6 @@ NgramState countPieceChunked(std::uint32_t* table, const std::uint8_t* text, std
         state = state << 5 | digits[i];
     }
     return state;
-}
-
-template <int N, bool spanWords>
-NgramState countPieceInStretches(std::uint32_t* table, const std::uint8_t* text, std::size_t size) {
-    // Below this the four stretches and their joins cost more than they save.
-    constexpr std::size_t sideBySide = 256;
-    if (size < sideBySide) {
-        return countPlainly<N, spanWords>(table, emptyState<N>(), text, size, 1);
-    }
-    const std::array<NgramState, 4> ends = countStretches<N, spanWords>(table, text, size);
-    const std::size_t quarter = size / 4;
-    NgramState state = ends[0];
-    for (std::size_t k = 1; k < 4; ++k) {
-        const std::size_t length = k < 3 ? quarter : size - 3 * quarter;
-        state = join<N, spanWords>(table, state, text + k * quarter, length, ends[k]);
-    }
-    return state;
-}
-
-// Runs within words go through the vector passes. Spanning words would need the letters packed
-// together first, which plain code does a byte at a time at about a third of the speed, so there
-// the rolling number runs in four stretches side by side instead.
-template <int N, bool spanWords>
-NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_t size) {
-    if constexpr (spanWords) {
-        return countPieceInStretches<N, spanWords>(table, text, size);
-    } else {
-        return countPieceChunked<N>(table, text, size);
-    }
 }
 
 const std::uint8_t* bytesOf(std::span<const std::byte> text) {
@@ -285,7 +254,8 @@ int ngramLetter(std::byte b) {
     return letterIndex[static_cast<std::uint8_t>(b)];
 }
 
-NgramCounter::NgramCounter(NgramOptions options) : options_(options) {
+NgramCounter::NgramCounter(NgramOptions options, const LetterKernel& kernel)
+    : options_(options), pack_(packLettersFor(kernel)) {
     if (options_.length < 2 || options_.length > 4) {
         options_.length = 4;
     }
@@ -300,7 +270,7 @@ NgramState NgramCounter::startState() const {
 
 NgramState NgramCounter::count(std::span<const std::byte> text) {
     return dispatch(options_, [&]<int N, bool spanWords>() {
-        return countPiece<N, spanWords>(table_.data(), bytesOf(text), text.size());
+        return countPiece<N, spanWords>(table_.data(), bytesOf(text), text.size(), pack_);
     });
 }
 

@@ -20,6 +20,8 @@
 #include <span>
 #include <vector>
 
+#include "LetterKernels.h"
+
 namespace glyphmeter::analysis {
 
 struct NgramOptions {
@@ -32,7 +34,8 @@ using NgramState = std::uint64_t;
 
 class NgramCounter {
   public:
-    explicit NgramCounter(NgramOptions options);
+    // `kernel` is the letter-counting kernel whose instruction set the counter may use too.
+    explicit NgramCounter(NgramOptions options, const LetterKernel& kernel = activeKernel());
     NgramCounter(NgramCounter&&) noexcept = default;
     NgramCounter& operator=(NgramCounter&&) noexcept = default;
     ~NgramCounter();
@@ -60,6 +63,7 @@ class NgramCounter {
 
   private:
     NgramOptions options_;
+    std::size_t (*pack_)(const std::uint8_t*, std::size_t, std::uint8_t*);
     // One slot for each N digits 0..26 (26: not a letter), and the slots of sequences that are
     // not letters alone take the counts that would otherwise need a test for every character.
     std::vector<std::uint32_t> table_;

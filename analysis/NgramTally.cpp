@@ -101,7 +101,7 @@ class NgramRun {
     void work(Worker& worker, std::function<void()> onFirstBlock = {});
 
     // Rethrows a read failure, then returns the counts of the workers' counters.
-    NgramTally result(std::span<const Worker* const> workers) const;
+    NgramTally result(std::span<Worker* const> workers) const;
 
   private:
     bool mayReadAnotherBlock() const { return inFlight_ == 0 || total_ + inFlight_ < limit_; }
@@ -225,7 +225,7 @@ void NgramRun::commitUpToLimit(Worker& worker, std::span<const std::byte> text) 
     finished_ = true;
 }
 
-NgramTally NgramRun::result(std::span<const Worker* const> workers) const {
+NgramTally NgramRun::result(std::span<Worker* const> workers) const {
     if (error_) {
         std::rethrow_exception(error_);
     }
@@ -284,9 +284,14 @@ NgramTally tallyNgrams(BlockInput& file, NgramOptions options, const MessageSink
     if (second.joinable()) {
         second.join();
     }
-    std::vector<const Worker*> workers{&first};
+    std::vector<Worker*> workers{&first};
     if (secondWorker) {
         workers.push_back(secondWorker.get());
+    }
+    // The blocks are done with: their memory makes room for the results.
+    for (Worker* worker : workers) {
+        worker->block.reset();
+        worker->narrowed.reset();
     }
     NgramTally tally = run.result(workers);
     if (tally.limitReached && showMessage) {

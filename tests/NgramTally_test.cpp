@@ -165,6 +165,33 @@ TEST(NgramTally, hand_made_texts_break_runs_at_every_non_letter_unless_spanning_
     }
 }
 
+// Every kernel's way of packing letters, over pieces of awkward sizes and addresses joined in
+// order.
+TEST(NgramTally, every_kernel_counts_pieces_as_the_plain_loop) {
+    std::vector<std::byte> bytes = randomBytes(20011, 9);
+    bytes[0] = std::byte{'x'};  // no byte-order mark
+    for (const LetterKernel& kernel : supportedKernels()) {
+        for (const int length : {2, 3, 4}) {
+            for (const bool span : {false, true}) {
+                const NgramOptions options{length, span};
+                NgramCounter counter(options, kernel);
+                NgramState state = counter.startState();
+                std::span<const std::byte> rest(bytes);
+                for (const std::size_t size : {0u, 1u, 17u, 4095u, 4097u, 9000u}) {
+                    const auto piece = rest.first(size);
+                    state = counter.join(state, piece, counter.count(piece));
+                    rest = rest.subspan(size);
+                }
+                state = counter.join(state, rest, counter.count(rest));
+                std::vector<std::uint64_t> counts(ngramSlots(length));
+                counter.addTo(counts);
+                EXPECT_EQ(counts, referenceNgrams(bytes, options).counts)
+                    << kernel.name << " N " << length << " span " << span;
+            }
+        }
+    }
+}
+
 // Small blocks put block boundaries and the boundary between the two readers' blocks everywhere
 // in a few kilobytes; blocks of 4096 make the counter split a block into stretches.
 TEST(NgramTally, matches_the_reference_for_every_block_size_reading_path_and_limit) {
