@@ -8,6 +8,7 @@
 #include "NgramPack.h"
 
 #include <array>
+#include <stdexcept>
 #include <type_traits>
 
 namespace glyphmeter::analysis {
@@ -257,7 +258,7 @@ int ngramLetter(std::byte b) {
 NgramCounter::NgramCounter(NgramOptions options, const LetterKernel& kernel)
     : options_(options), pack_(packLettersFor(kernel)) {
     if (options_.length < 2 || options_.length > 4) {
-        options_.length = 4;
+        throw std::invalid_argument("sequences of 2 to 4 letters only");
     }
     table_.assign(dispatch(options_, []<int N, bool>() { return tableSize<N>(); }), 0);
 }
@@ -265,7 +266,11 @@ NgramCounter::NgramCounter(NgramOptions options, const LetterKernel& kernel)
 NgramCounter::~NgramCounter() = default;
 
 NgramState NgramCounter::startState() const {
-    return dispatch(options_, []<int N, bool>() { return emptyState<N>(); });
+    return ngramStartState(options_.length);
+}
+
+NgramState ngramStartState(int length) {
+    return dispatch(NgramOptions{length, false}, []<int N, bool>() { return emptyState<N>(); });
 }
 
 NgramState NgramCounter::count(std::span<const std::byte> text) {
@@ -289,7 +294,13 @@ NgramState NgramCounter::countPlainly(NgramState state, std::span<const std::byt
     });
 }
 
-void NgramCounter::addTo(std::span<std::uint64_t> counts) const {
+void NgramCounter::add(const NgramCounter& other) {
+    for (std::size_t slot = 0; slot < table_.size() && slot < other.table_.size(); ++slot) {
+        table_[slot] += other.table_[slot];
+    }
+}
+
+void NgramCounter::addTo(std::span<std::uint32_t> counts) const {
     dispatch(options_, [&]<int N, bool>() {
         for (std::size_t index = 0; index < counts.size(); ++index) {
             std::uint64_t digits = 0;

@@ -35,6 +35,7 @@ using NgramState = std::uint64_t;
 class NgramCounter {
   public:
     // `kernel` is the letter-counting kernel whose instruction set the counter may use too.
+    // Throws std::invalid_argument for a length outside 2 to 4.
     explicit NgramCounter(NgramOptions options, const LetterKernel& kernel = activeKernel());
     NgramCounter(NgramCounter&&) noexcept = default;
     NgramCounter& operator=(NgramCounter&&) noexcept = default;
@@ -57,9 +58,13 @@ class NgramCounter {
     // starting from `state`; returns the state after it. The slow path for a few characters.
     NgramState countPlainly(NgramState state, std::span<const std::byte> text, int sign = 1);
 
+    // Adds the counts of `other`, a counter with the same options, to this one's; counts of one
+    // file fit: they stay below the letter limit.
+    void add(const NgramCounter& other);
+
     // Adds this counter's counts to `counts`, which has 26^N slots: the sequence's letters as the
     // digits of a number in base 26, the first letter the most significant (AA, AB, ... ZZ).
-    void addTo(std::span<std::uint64_t> counts) const;
+    void addTo(std::span<std::uint32_t> counts) const;
 
   private:
     NgramOptions options_;
@@ -68,6 +73,9 @@ class NgramCounter {
     // not letters alone take the counts that would otherwise need a test for every character.
     std::vector<std::uint32_t> table_;
 };
+
+// The state before any text, for sequences of `length` letters.
+NgramState ngramStartState(int length);
 
 // The number of sequences of `length` letters: 26^length.
 std::size_t ngramSlots(int length);

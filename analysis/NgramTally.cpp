@@ -87,7 +87,7 @@ class NgramRun {
           form_(start.form),
           offset_(start.offset),
           blockSize_(start.form == TextForm::bytes ? blockSize : blockSize + blockSize % 2),
-          carry_(NgramCounter(options).startState()) {}
+          carry_(ngramStartState(options.length)) {}
 
     Worker makeWorker() const { return Worker(options_, blockSize_, form_ != TextForm::bytes); }
 
@@ -100,8 +100,8 @@ class NgramRun {
     // more remains to read: the place to start a second worker.
     void work(Worker& worker, std::function<void()> onFirstBlock = {});
 
-    // Rethrows a read failure, then returns the counts of the workers' counters.
-    NgramTally result(std::span<Worker* const> workers) const;
+    // Rethrows a read failure, then returns the counts of the counter all were added to.
+    NgramTally result(const NgramCounter& counter) const;
 
   private:
     bool mayReadAnotherBlock() const { return inFlight_ == 0 || total_ + inFlight_ < limit_; }
@@ -225,17 +225,15 @@ void NgramRun::commitUpToLimit(Worker& worker, std::span<const std::byte> text) 
     finished_ = true;
 }
 
-NgramTally NgramRun::result(std::span<Worker* const> workers) const {
+NgramTally NgramRun::result(const NgramCounter& counter) const {
     if (error_) {
         std::rethrow_exception(error_);
     }
     NgramTally tally;
     tally.options = options_;
     tally.counts.assign(ngramSlots(options_.length), 0);
-    for (const Worker* worker : workers) {
-        worker->counter.addTo(tally.counts);
-    }
-    for (const std::uint64_t count : tally.counts) {
+    counter.addTo(tally.counts);
+    for (const std::uint32_t count : tally.counts) {
         tally.totalNgrams += static_cast<std::int64_t>(count);
     }
     tally.totalLetters = static_cast<std::int32_t>(total_);
@@ -284,16 +282,14 @@ NgramTally tallyNgrams(BlockInput& file, NgramOptions options, const MessageSink
     if (second.joinable()) {
         second.join();
     }
-    std::vector<Worker*> workers{&first};
+    // The blocks and the second counter are done with: their memory makes room for the results.
+    first.block.reset();
+    first.narrowed.reset();
     if (secondWorker) {
-        workers.push_back(secondWorker.get());
+        first.counter.add(secondWorker->counter);
+        secondWorker.reset();
     }
-    // The blocks are done with: their memory makes room for the results.
-    for (Worker* worker : workers) {
-        worker->block.reset();
-        worker->narrowed.reset();
-    }
-    NgramTally tally = run.result(workers);
+    NgramTally tally = run.result(first.counter);
     if (tally.limitReached && showMessage) {
         showMessage(limitMessage(limit));
     }

@@ -20,7 +20,8 @@ namespace glyphmeter::analysis {
 struct NgramTally {
     NgramOptions options;
     // 26^N counts, the sequence's letters as base-26 digits, the first the most significant.
-    std::vector<std::uint64_t> counts;
+    // They fit 32 bits: no file has more sequences than the letter limit.
+    std::vector<std::uint32_t> counts;
     std::int64_t totalNgrams = 0;   // the sum of counts
     std::int32_t totalLetters = 0;  // the letters read, which the letter limit applies to
     bool limitReached = false;

@@ -7,26 +7,26 @@
 namespace glyphmeter::cli {
 
 NgramCounts::NgramCounts(int sequenceLength)
-    : length(sequenceLength), counts(analysis::ngramSlots(sequenceLength), 0) {}
+    : length_(sequenceLength), wide_(analysis::ngramSlots(sequenceLength), 0) {}
 
 NgramCounts::NgramCounts(analysis::NgramTally&& tally)
-    : length(tally.options.length),
-      counts(std::move(tally.counts)),
-      total(tally.totalNgrams),
-      limitReached(tally.limitReached) {}
+    : length_(tally.options.length),
+      narrow_(std::move(tally.counts)),
+      total_(tally.totalNgrams),
+      limitReached_(tally.limitReached) {}
 
 void NgramCounts::add(const NgramCounts& other) {
-    for (std::size_t i = 0; i < counts.size() && i < other.counts.size(); ++i) {
-        counts[i] += other.counts[i];
+    for (std::size_t i = 0; i < wide_.size() && i < other.slots(); ++i) {
+        wide_[i] += other.count(i);
     }
-    total += other.total;
-    limitReached = limitReached || other.limitReached;
+    total_ += other.total_;
+    limitReached_ = limitReached_ || other.limitReached_;
 }
 
 std::vector<std::uint32_t> ngramOrder(const NgramCounts& counts, SortOrder order, std::size_t top) {
     std::vector<std::uint32_t> listed;
-    for (std::size_t index = 0; index < counts.counts.size(); ++index) {
-        if (counts.counts[index] != 0) {
+    for (std::size_t index = 0; index < counts.slots(); ++index) {
+        if (counts.count(index) != 0) {
             listed.push_back(static_cast<std::uint32_t>(index));
         }
     }
@@ -34,8 +34,9 @@ std::vector<std::uint32_t> ngramOrder(const NgramCounts& counts, SortOrder order
     if (order == SortOrder::byCount) {
         // Indexes run alphabetically, so they settle equal counts.
         const auto before = [&](std::uint32_t a, std::uint32_t b) {
-            return counts.counts[a] != counts.counts[b] ? counts.counts[a] > counts.counts[b]
-                                                        : a < b;
+            const std::uint64_t countA = counts.count(a);
+            const std::uint64_t countB = counts.count(b);
+            return countA != countB ? countA > countB : a < b;
         };
         std::partial_sort(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(shown),
                           listed.end(), before);

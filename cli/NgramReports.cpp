@@ -139,16 +139,16 @@ void NgramReportWriter::finish(const NgramCounts& total, int filesCounted, Repor
 void NgramReportWriter::table(const NgramCounts& counts, ReportSink& out) const {
     const std::vector<std::uint32_t> order = ngramOrder(counts, options_.order, options_.top);
     std::uint64_t largest = 0;
-    for (const std::uint64_t count : counts.counts) {
-        largest = std::max(largest, count);
+    for (std::size_t index = 0; index < counts.slots(); ++index) {
+        largest = std::max(largest, counts.count(index));
     }
-    out.add(padLeft(ngramKind(counts.length), 8) + padLeft("Count", 13) + padLeft("Frequency", 12) +
-            "\n");
+    out.add(padLeft(ngramKind(counts.length()), 8) + padLeft("Count", 13) +
+            padLeft("Frequency", 12) + "\n");
     for (const std::uint32_t index : order) {
-        const std::uint64_t count = counts.counts[index];
-        std::string line = padLeft(ngramName(index, counts.length), 8) +
+        const std::uint64_t count = counts.count(index);
+        std::string line = padLeft(ngramName(index, counts.length()), 8) +
                            padLeft(decimal(count), 13) +
-                           padLeft(sixDecimals(count, counts.total).value_or(""), 12);
+                           padLeft(sixDecimals(count, counts.total()).value_or(""), 12);
         // Scaled to the most frequent sequence, which gets the letters' full bar.
         const auto length = static_cast<std::size_t>(
             std::nearbyint(static_cast<double>(barColumns) * static_cast<double>(count) /
@@ -158,17 +158,17 @@ void NgramReportWriter::table(const NgramCounts& counts, ReportSink& out) const 
         }
         out.add(line + "\n");
     }
-    out.add("\nTotal " + lowerCase(ngramKind(counts.length)) +
-            "s: " + decimal(static_cast<std::uint64_t>(counts.total)) + "\n");
+    out.add("\nTotal " + lowerCase(ngramKind(counts.length())) +
+            "s: " + decimal(static_cast<std::uint64_t>(counts.total())) + "\n");
 }
 
 void NgramReportWriter::csvLines(std::string_view firstField, const NgramCounts& counts,
                                  ReportSink& out) const {
     const std::string prefix = firstField.empty() ? "" : std::string(firstField) + ',';
     for (const std::uint32_t index : ngramOrder(counts, options_.order, options_.top)) {
-        const std::uint64_t count = counts.counts[index];
-        out.add(prefix + ngramName(index, counts.length) + ',' + decimal(count) + ',' +
-                sixDecimals(count, counts.total).value_or("") + '\n');
+        const std::uint64_t count = counts.count(index);
+        out.add(prefix + ngramName(index, counts.length()) + ',' + decimal(count) + ',' +
+                sixDecimals(count, counts.total()).value_or("") + '\n');
     }
 }
 
@@ -178,11 +178,11 @@ void NgramReportWriter::jsonObject(std::string_view name, const NgramCounts& cou
     const std::string inner = outer + "  ";
     out.add(outer + "{\n");
     out.add(inner + "\"file\": " + jsonString(name) + ",\n");
-    out.add(inner + "\"ngram_length\": " + decimal(static_cast<std::uint64_t>(counts.length)) +
+    out.add(inner + "\"ngram_length\": " + decimal(static_cast<std::uint64_t>(counts.length())) +
             ",\n");
-    out.add(inner + "\"total_ngrams\": " + decimal(static_cast<std::uint64_t>(counts.total)) +
+    out.add(inner + "\"total_ngrams\": " + decimal(static_cast<std::uint64_t>(counts.total())) +
             ",\n");
-    out.add(inner + "\"limitReached\": " + (counts.limitReached ? "true" : "false") + ",\n");
+    out.add(inner + "\"limitReached\": " + (counts.limitReached() ? "true" : "false") + ",\n");
     const std::vector<std::uint32_t> order = ngramOrder(counts, options_.order, options_.top);
     if (order.empty()) {
         out.add(inner + "\"ngrams\": []\n" + outer + "}");
@@ -190,10 +190,10 @@ void NgramReportWriter::jsonObject(std::string_view name, const NgramCounts& cou
     }
     out.add(inner + "\"ngrams\": [\n");
     for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::uint64_t count = counts.counts[order[i]];
-        out.add(inner + "  {\"ngram\": \"" + ngramName(order[i], counts.length) +
+        const std::uint64_t count = counts.count(order[i]);
+        out.add(inner + "  {\"ngram\": \"" + ngramName(order[i], counts.length()) +
                 "\", \"count\": " + decimal(count) +
-                ", \"frequency\": " + sixDecimals(count, counts.total).value_or("null") + "}" +
+                ", \"frequency\": " + sixDecimals(count, counts.total()).value_or("null") + "}" +
                 (i + 1 < order.size() ? ",\n" : "\n"));
     }
     out.add(inner + "]\n" + outer + "}");

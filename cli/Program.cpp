@@ -121,7 +121,11 @@ int countNgramFiles(const Options& options, std::int32_t limit) {
     if (!out.flush()) {
         return exitFailure;
     }
+    // Only several files have a total: a quadgram count is a few megabytes.
     std::optional<NgramCounts> total;
+    if (several) {
+        total.emplace(sequences.length);
+    }
     int filesCounted = 0;
     for (const std::filesystem::path& file : options.files) {
         std::optional<analysis::NgramTally> tally = countNgramsOfFile(file, sequences, limit);
@@ -129,10 +133,7 @@ int countNgramFiles(const Options& options, std::int32_t limit) {
             continue;
         }
         const NgramCounts counts(std::move(*tally));
-        if (several) {
-            if (!total) {
-                total.emplace(sequences.length);
-            }
+        if (total) {
             total->add(counts);
         }
         ++filesCounted;
@@ -141,9 +142,11 @@ int countNgramFiles(const Options& options, std::int32_t limit) {
             return exitFailure;
         }
     }
-    writer.finish(total ? *total : NgramCounts(sequences.length), filesCounted, out);
-    if (!out.flush()) {
-        return exitFailure;
+    if (total) {
+        writer.finish(*total, filesCounted, out);
+        if (!out.flush()) {
+            return exitFailure;
+        }
     }
     return filesCounted == static_cast<int>(options.files.size()) ? exitSuccess : exitFailure;
 }

@@ -183,7 +183,7 @@ TEST(NgramTally, every_kernel_counts_pieces_as_the_plain_loop) {
                     rest = rest.subspan(size);
                 }
                 state = counter.join(state, rest, counter.count(rest));
-                std::vector<std::uint64_t> counts(ngramSlots(length));
+                std::vector<std::uint32_t> counts(ngramSlots(length));
                 counter.addTo(counts);
                 EXPECT_EQ(counts, referenceNgrams(bytes, options).counts)
                     << kernel.name << " N " << length << " span " << span;
