@@ -27,6 +27,7 @@
 #include "InputFile.h"
 #include "LetterKernels.h"
 #include "NumberText.h"
+#include "TextStart.h"
 
 namespace glyphmeter::analysis {
 
@@ -63,42 +64,9 @@ BlockBuffer allocateBlockBuffer(std::size_t size) {
     return BlockBuffer(static_cast<std::byte*>(memory));
 }
 
-enum class TextForm { bytes, utf16LittleEndian, utf16BigEndian };
-
-// How the file starts: its form, where the counted text begins, and for a file read in sequence
-// the bytes already taken from it that are text.
-struct TextStart {
-    TextForm form = TextForm::bytes;
-    std::uint64_t offset = 0;
-    std::array<std::byte, 2> taken{};
-    std::size_t takenSize = 0;
-};
-
-// Reads the first byte, and the second only when the first could start a byte-order mark, so
-// a file that has none is read no further than one character before the tally sees it.
-TextStart detectTextForm(detail::BlockInput& file) {
-    TextStart start;
-    std::array<std::byte, 2> first{};
-    const auto readByte = [&](std::size_t at) {
-        const std::span<std::byte> into(&first[at], 1);
-        return file.supportsPositionedReads() ? file.readAt(at, into) : file.read(into);
-    };
-    std::size_t got = readByte(0);
-    if (got == 1 && (first[0] == std::byte{0xFF} || first[0] == std::byte{0xFE})) {
-        got += readByte(1);
-    }
-    if (got == 2 && first[0] == std::byte{0xFF} && first[1] == std::byte{0xFE}) {
-        start.form = TextForm::utf16LittleEndian;
-        start.offset = 2;
-    } else if (got == 2 && first[0] == std::byte{0xFE} && first[1] == std::byte{0xFF}) {
-        start.form = TextForm::utf16BigEndian;
-        start.offset = 2;
-    } else if (!file.supportsPositionedReads()) {
-        start.taken = first;
-        start.takenSize = got;
-    }
-    return start;
-}
+using detail::detectTextForm;
+using detail::TextForm;
+using detail::TextStart;
 
 class TallyRun {
   public:

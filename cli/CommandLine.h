@@ -15,6 +15,8 @@ enum class Action { count, showHelp, showVersion };
 struct Options {
     Action action = Action::count;
     ReportOptions report;
+    int ngramLength = 1;     // 1 counts single letters; 2 to 4 letter sequences
+    bool spanWords = false;  // sequences run across everything that is not a letter
     std::vector<std::filesystem::path> files;  // in the order given; "-" stands for standard input
 };
 
@@ -28,6 +30,8 @@ class UsageError : public std::runtime_error {
 // else; "--" ends the options, so a file may be called "--csv". An option with a value is written
 // "--sort=count" or "--sort count". Throws UsageError for an unknown option or value, a missing
 // value, both formats, no file, or standard input named more than once.
+// --ngrams=N with N from 2 to 4 lists sequences by count unless --sort is given, and rules out
+// --stats; --top needs such an N, and --span-words needs --ngrams.
 Options parseCommandLine(const std::vector<std::filesystem::path>& arguments);
 
 bool readsStandardInput(const std::filesystem::path& file);

@@ -8,12 +8,15 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "CommandLine.h"
 #include "FileError.h"
 #include "InputFile.h"
 #include "LetterCounts.h"
 #include "LetterTally.h"
+#include "NgramReports.h"
+#include "NgramTally.h"
 #include "Reports.h"
 
 namespace glyphmeter::cli {
@@ -89,6 +92,65 @@ std::optional<LetterTally> countFile(const std::filesystem::path& file, std::int
     }
 }
 
+// The letter sequences of one file; nullopt, with the reason on standard error, when it cannot be
+// read.
+std::optional<analysis::NgramTally> countNgramsOfFile(const std::filesystem::path& file,
+                                                      analysis::NgramOptions sequences,
+                                                      std::int32_t limit) {
+    const std::string fileName = utf8(file);
+    const auto showMessage = [&](const std::string& message) { reportProblem(fileName, message); };
+    try {
+        if (readsStandardInput(file)) {
+            analysis::InputFile input = analysis::InputFile::standardInput();
+            return analysis::tallyNgrams(input, sequences, showMessage, limit);
+        }
+        return analysis::tallyNgrams(file, sequences, showMessage, limit);
+    } catch (const analysis::FileError& error) {
+        reportProblem(error.displayPath(), error.reason());
+        return std::nullopt;
+    }
+}
+
+// --ngrams: as countFiles, with sequences instead of letters.
+int countNgramFiles(const Options& options, std::int32_t limit) {
+    const analysis::NgramOptions sequences{options.ngramLength, options.spanWords};
+    const bool several = options.files.size() > 1;
+    const NgramReportWriter writer(options.report, several);
+    ReportSink out(writeOutput);
+    writer.start(out);
+    if (!out.flush()) {
+        return exitFailure;
+    }
+    // Only several files have a total: a quadgram count is a few megabytes.
+    std::optional<NgramCounts> total;
+    if (several) {
+        total.emplace(sequences.length);
+    }
+    int filesCounted = 0;
+    for (const std::filesystem::path& file : options.files) {
+        std::optional<analysis::NgramTally> tally = countNgramsOfFile(file, sequences, limit);
+        if (!tally) {
+            continue;
+        }
+        const NgramCounts counts(std::move(*tally));
+        if (total) {
+            total->add(counts);
+        }
+        ++filesCounted;
+        writer.file(utf8(file), counts, out);
+        if (!out.flush()) {
+            return exitFailure;
+        }
+    }
+    if (total) {
+        writer.finish(*total, filesCounted, out);
+        if (!out.flush()) {
+            return exitFailure;
+        }
+    }
+    return filesCounted == static_cast<int>(options.files.size()) ? exitSuccess : exitFailure;
+}
+
 // Writes each file's results as soon as it is counted, so a long run shows its progress, and
 // ends with the total when there are several files.
 int countFiles(const Options& options) {
@@ -97,6 +159,9 @@ int countFiles(const Options& options) {
         reportProblem(limitVariable,
                       "not a whole number from 1 to " + std::to_string(analysis::letterLimit));
         return exitUsage;
+    }
+    if (options.ngramLength > 1) {
+        return countNgramFiles(options, *limit);
     }
     const ReportWriter writer(options.report, options.files.size() > 1);
     if (!writeOutput(writer.start())) {
