@@ -1,70 +1,373 @@
 // The AVX2 kernel. Compiled for every x86-64 build through a target attribute and used only when
-// the CPU reports AVX2, so the rest of the program keeps running on any x86-64 processor.
+// the CPU reports AVX2, so the rest of the program keeps running on any x86-64 processor. It uses
+// no AVX-512 instruction: most PCs that run it have none.
+//
+// Why it is shaped as it is. Comparing every byte with each of the 26 letters costs two vector
+// operations per letter, about 1.7 per byte, which held this kernel near 6-7 GB/s per core.
+// Instead each byte becomes one set bit in one of three bytes of "one-hot" planes: bit (t % 8)
+// of the a-h, i-p or q-x plane, where t = (byte | 0x20) - 'a' is the letter number. vpshufb makes
+// each plane with one look-up; the look-up index is built so that every byte that is not one of
+// the plane's letters has its top bit set, which makes vpshufb return zero for it. The planes
+// are summed bit by bit with a Harley-Seal tree of carry-save adders (five AVX2 operations each,
+// about one adder per vector and plane), so the eight letters of a plane cost about as much as
+// one compare-and-add did for one letter. The tree's sixteens go on up a chain of carry-save
+// levels kept in memory, and bits are counted with vpmovmskb and popcnt only when they leave
+// its top, every 4,096 vectors, and once at the end. Y and Z, two letters only, are not worth a
+// plane: a look-up gives 1 for Y and 16 for Z, eight of them are added bytewise (two 4-bit
+// counters per byte) and vpsadbw sums them into 64-bit lanes, from which Y and Z are split.
+//
+// AVX2 has sixteen vector registers: all three planes' trees at once would spill their sums on
+// every vector. So the work is split into two passes over each 8 KiB chunk, which stays in the
+// L1 cache between them: a-h with i-p (they share one index), then q-x with Y and Z. About 25
+// vector operations per 32 bytes in all. The second pass prefetches the next chunk.
+//
+// Everything kept between chunks lives in plain byte arrays with unaligned loads and stores:
+// MinGW's GCC keeps the Windows stack only 16-byte aligned, so a 32-byte vector object on the
+// stack may be misaligned (the build also makes the assembler emit unaligned moves for the
+// compiler's own spills).
+#include <cstring>
+
 #include "LetterKernels.h"
 
 #ifdef GLYPHMETER_HAVE_AVX2_KERNEL
 
 #include <immintrin.h>
 
-#define GLYPHMETER_AVX2 __attribute__((target("avx2")))
+#define GLYPHMETER_AVX2 __attribute__((target("avx2,popcnt")))
+#define GLYPHMETER_AVX2_INLINE __attribute__((target("avx2,popcnt"), always_inline)) inline
 
 namespace glyphmeter::analysis {
 
 namespace {
 
-// Byte counters may take at most 255 increments before they wrap.
-constexpr std::size_t maxVectorsPerFlush = 255;
+constexpr std::size_t vectorBytes = 32;
+constexpr std::size_t blockVectors = 16;  // inputs of one Harley-Seal tree
+constexpr std::size_t blockBytes = vectorBytes * blockVectors;
+constexpr std::size_t chunkBlocks = 16;  // 8 KiB, read by both passes
+constexpr std::size_t chunkBytes = blockBytes * chunkBlocks;
+// Carry-save levels above the tree, worth 16, 32, ... 2048 each: bits leave the top, worth
+// 4,096, once every 256 blocks.
+constexpr int upperLevels = 8;
 
-// Counts letters First .. First+Letters-1 in `vectors` blocks of 32 bytes. OR-ing 0x20 folds
-// 'A'..'Z' onto 'a'..'z' and maps no other byte into that range, so one compare per letter
-// suffices. A compare yields -1 in each matching byte; subtracting it counts the match.
-// The 26 letters are split into four passes over the same L1-resident bytes: with at most seven
-// counters and seven letter constants live, a pass fits the sixteen vector registers, where one
-// or two larger passes spill counters to the stack and run at about half the speed.
-template <int First, int Letters>
-GLYPHMETER_AVX2 void countPass(const std::byte* p, std::size_t vectors, LetterCounters& counts) {
-    const __m256i caseBit = _mm256_set1_epi8(0x20);
-    __m256i hits[Letters];
-#pragma GCC unroll 7
-    for (int k = 0; k < Letters; ++k) {
-        hits[k] = _mm256_setzero_si256();
+// A vector kept in memory, aligned or not.
+struct StoredVector {
+    std::byte raw[vectorBytes];
+
+    GLYPHMETER_AVX2_INLINE __m256i load() const {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(raw));
     }
-    for (std::size_t i = 0; i < vectors; ++i) {
-        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
-        const __m256i folded = _mm256_or_si256(bytes, caseBit);
-#pragma GCC unroll 7
-        for (int k = 0; k < Letters; ++k) {
-            const __m256i letter = _mm256_set1_epi8(static_cast<char>('a' + First + k));
-            hits[k] = _mm256_sub_epi8(hits[k], _mm256_cmpeq_epi8(folded, letter));
-        }
+    GLYPHMETER_AVX2_INLINE void store(__m256i value) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(raw), value);
     }
-    const __m256i zero = _mm256_setzero_si256();
-#pragma GCC unroll 7
-    for (int k = 0; k < Letters; ++k) {
-        // Sum the 32 byte counters into four 64-bit lanes, then the lanes.
-        const __m256i sums = _mm256_sad_epu8(hits[k], zero);
-        const __m128i pair =
-            _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
-        counts[First + k] += static_cast<std::uint64_t>(_mm_cvtsi128_si64(pair)) +
-                             static_cast<std::uint64_t>(_mm_extract_epi64(pair, 1));
+};
+
+GLYPHMETER_AVX2_INLINE __m256i loadBytes(const std::byte* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// The same 16-entry table in both 128-bit lanes, as vpshufb looks up within each lane.
+GLYPHMETER_AVX2_INLINE __m256i lookUpTable(const std::uint8_t (&entries)[16]) {
+    const __m128i lane = _mm_loadu_si128(reinterpret_cast<const __m128i*>(entries));
+    return _mm256_broadcastsi128_si256(lane);
+}
+
+constexpr std::uint8_t bitsAToH[16] = {1, 2, 4, 8, 16, 32, 64, 128};
+constexpr std::uint8_t bitsIToP[16] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, 128};
+constexpr std::uint8_t bitsQToX[16] = {1, 2, 4, 8, 16, 32, 64, 128};
+constexpr std::uint8_t nibblesYZ[16] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 16};
+
+// Adds a and b to the bit sums `low`; returns the carries, each worth twice a bit of `low`.
+GLYPHMETER_AVX2_INLINE __m256i carrySaveAdd(__m256i& low, __m256i a, __m256i b) {
+    const __m256i either = _mm256_xor_si256(a, b);
+    const __m256i high = _mm256_or_si256(_mm256_and_si256(a, b), _mm256_and_si256(either, low));
+    low = _mm256_xor_si256(either, low);
+    return high;
+}
+
+// Adds `weight` times the number of bytes of `plane` with bit b set to totals[b], b = 0..7.
+GLYPHMETER_AVX2_INLINE void addBitCounts(__m256i plane, std::uint64_t weight,
+                                         std::uint64_t* totals) {
+    // vpmovmskb gathers the top bit of each byte; adding the plane to itself moves the next
+    // bit up.
+#pragma GCC unroll 8
+    for (int bit = 7; bit >= 0; --bit) {
+        const auto top = static_cast<unsigned>(_mm256_movemask_epi8(plane));
+        totals[bit] += weight * static_cast<std::uint64_t>(_mm_popcnt_u32(top));
+        plane = _mm256_add_epi8(plane, plane);
     }
 }
+
+// Letters a..p: two planes from one index. t + 0x70 saturated keeps t's low four bits for
+// t < 16 and sets the top bit for every other byte, letters q..z included.
+struct LettersAToP {
+    static constexpr int planes = 2;
+    static constexpr int firstLetter = 0;
+
+    struct Side {
+        GLYPHMETER_AVX2_INLINE void settle() {}
+    };
+    struct StoredSide {
+        GLYPHMETER_AVX2_INLINE Side load() const { return {}; }
+        GLYPHMETER_AVX2_INLINE void store(const Side&) {}
+        GLYPHMETER_AVX2_INLINE void finish(std::uint64_t*) const {}
+    };
+
+    static GLYPHMETER_AVX2_INLINE void classify(const std::byte* p, __m256i (&oneHot)[planes],
+                                                Side&) {
+        const __m256i folded = _mm256_or_si256(loadBytes(p), _mm256_set1_epi8(0x20));
+        const __m256i letter = _mm256_sub_epi8(folded, _mm256_set1_epi8('a'));
+        const __m256i index = _mm256_adds_epu8(letter, _mm256_set1_epi8(0x70));
+        oneHot[0] = _mm256_shuffle_epi8(lookUpTable(bitsAToH), index);
+        oneHot[1] = _mm256_shuffle_epi8(lookUpTable(bitsIToP), index);
+    }
+};
+
+// Letters q..z: one plane for q..x and the 4-bit counters of Y and Z. The folded byte minus 'q'
+// with signed saturation is 0..14 for 'q'..0x7F and negative for every other byte: those below
+// 'q' go below zero, and those from 0x80 up are negative already and saturate.
+struct LettersQToZ {
+    static constexpr int planes = 1;
+    static constexpr int firstLetter = 16;
+
+    struct Side {
+        __m256i nibbles;  // Y in the low four bits of each byte, Z in the high four
+        __m256i all;      // sums of whole bytes (Y + 16 Z), four 64-bit lanes
+        __m256i low;      // sums of the low four bits (Y)
+
+        // Called after every eight vectors, before a 4-bit counter can pass 15.
+        GLYPHMETER_AVX2_INLINE void settle() {
+            const __m256i zero = _mm256_setzero_si256();
+            all = _mm256_add_epi64(all, _mm256_sad_epu8(nibbles, zero));
+            low = _mm256_add_epi64(
+                low, _mm256_sad_epu8(_mm256_and_si256(nibbles, _mm256_set1_epi8(0x0F)), zero));
+            nibbles = zero;
+        }
+    };
+    struct StoredSide {
+        StoredVector all{}, low{};
+
+        GLYPHMETER_AVX2_INLINE Side load() const {
+            return {_mm256_setzero_si256(), all.load(), low.load()};
+        }
+        GLYPHMETER_AVX2_INLINE void store(const Side& side) {
+            all.store(side.all);
+            low.store(side.low);
+        }
+        GLYPHMETER_AVX2_INLINE void finish(std::uint64_t* totals) const {
+            std::uint64_t lanes[2][4];
+            std::memcpy(lanes[0], all.raw, sizeof lanes[0]);
+            std::memcpy(lanes[1], low.raw, sizeof lanes[1]);
+            const std::uint64_t sum = lanes[0][0] + lanes[0][1] + lanes[0][2] + lanes[0][3];
+            const std::uint64_t y = lanes[1][0] + lanes[1][1] + lanes[1][2] + lanes[1][3];
+            totals[24] += y;
+            totals[25] += (sum - y) / 16;
+        }
+    };
+
+    static GLYPHMETER_AVX2_INLINE void classify(const std::byte* p, __m256i (&oneHot)[planes],
+                                                Side& side) {
+        const __m256i folded = _mm256_or_si256(loadBytes(p), _mm256_set1_epi8(0x20));
+        const __m256i index = _mm256_adds_epi8(folded, _mm256_set1_epi8(-'q'));
+        oneHot[0] = _mm256_shuffle_epi8(lookUpTable(bitsQToX), index);
+        side.nibbles =
+            _mm256_add_epi8(side.nibbles, _mm256_shuffle_epi8(lookUpTable(nibblesYZ), index));
+    }
+};
+
+// One pass: the planes of Letters summed over blocks of 16 vectors.
+template <class Letters>
+struct Pass {
+    static constexpr int planes = Letters::planes;
+    using Planes = __m256i[planes];
+    using Side = typename Letters::Side;
+
+    // What a pass keeps between chunks. Bit b of byte j of ones[g] is the lowest bit of the count
+    // of letter firstLetter + 8g + b seen in byte j of the vectors so far; twos the next bit, and
+    // so on. sums[k] and pending[k] are worth 16 << k.
+    struct State {
+        StoredVector ones[planes]{}, twos[planes]{}, fours[planes]{}, eights[planes]{};
+        StoredVector sums[upperLevels][planes], pending[upperLevels][planes];
+        std::uint64_t blocks = 0;  // trees summed so far
+        typename Letters::StoredSide side;
+    };
+
+    static GLYPHMETER_AVX2_INLINE void addPlanes(Planes& high, Planes& low, const Planes& a,
+                                                 const Planes& b) {
+#pragma GCC unroll 2
+        for (int g = 0; g < planes; ++g) {
+            high[g] = carrySaveAdd(low[g], a[g], b[g]);
+        }
+    }
+
+    static GLYPHMETER_AVX2_INLINE void addPair(const std::byte* p, Planes& ones, Planes& twos,
+                                               Side& side) {
+        Planes a, b;
+        Letters::classify(p, a, side);
+        Letters::classify(p + vectorBytes, b, side);
+        addPlanes(twos, ones, a, b);
+    }
+
+    // Sixteen vectors through the tree; what overflows the eights comes out as `sixteens`.
+    static GLYPHMETER_AVX2_INLINE void addBlock(const std::byte* p, Planes& ones, Planes& twos,
+                                                Planes& fours, Planes& eights, Planes& sixteens,
+                                                Side& side) {
+        Planes twosA, twosB, foursA, foursB, eightsA, eightsB;
+        addPair(p, ones, twosA, side);
+        addPair(p + 2 * vectorBytes, ones, twosB, side);
+        addPlanes(foursA, twos, twosA, twosB);
+        addPair(p + 4 * vectorBytes, ones, twosA, side);
+        addPair(p + 6 * vectorBytes, ones, twosB, side);
+        addPlanes(foursB, twos, twosA, twosB);
+        addPlanes(eightsA, fours, foursA, foursB);
+        side.settle();
+        addPair(p + 8 * vectorBytes, ones, twosA, side);
+        addPair(p + 10 * vectorBytes, ones, twosB, side);
+        addPlanes(foursA, twos, twosA, twosB);
+        addPair(p + 12 * vectorBytes, ones, twosA, side);
+        addPair(p + 14 * vectorBytes, ones, twosB, side);
+        addPlanes(foursB, twos, twosA, twosB);
+        addPlanes(eightsB, fours, foursA, foursB);
+        side.settle();
+        addPlanes(sixteens, eights, eightsA, eightsB);
+    }
+
+    // Adds a tree's sixteens to the levels above, like a binary counter of trees: at level k an
+    // arriving carry waits in pending[k] for a partner, and the two go through an adder with
+    // sums[k], whose carry moves on to level k + 1.
+    static GLYPHMETER_AVX2_INLINE void carryUp(State& state, Planes& carry, std::uint64_t* totals) {
+        std::uint64_t arrived = state.blocks++;
+        for (int level = 0; level < upperLevels; ++level, arrived >>= 1) {
+            if ((arrived & 1) == 0) {
+#pragma GCC unroll 2
+                for (int g = 0; g < planes; ++g) {
+                    state.pending[level][g].store(carry[g]);
+                    if (arrived == 0) {
+                        state.sums[level][g].store(_mm256_setzero_si256());
+                    }
+                }
+                return;
+            }
+#pragma GCC unroll 2
+            for (int g = 0; g < planes; ++g) {
+                __m256i sum = state.sums[level][g].load();
+                carry[g] = carrySaveAdd(sum, state.pending[level][g].load(), carry[g]);
+                state.sums[level][g].store(sum);
+            }
+        }
+#pragma GCC unroll 2
+        for (int g = 0; g < planes; ++g) {
+            addBitCounts(carry[g], std::uint64_t{16} << upperLevels,
+                         totals + Letters::firstLetter + 8 * g);
+        }
+    }
+
+    // Counts `blocks` blocks from p. Prefetches the same stretch `prefetchAhead` bytes on.
+    static GLYPHMETER_AVX2 void run(const std::byte* p, std::size_t blocks, State& state,
+                                    std::size_t prefetchAhead, std::uint64_t* totals) {
+        Planes ones, twos, fours, eights;
+#pragma GCC unroll 2
+        for (int g = 0; g < planes; ++g) {
+            ones[g] = state.ones[g].load();
+            twos[g] = state.twos[g].load();
+            fours[g] = state.fours[g].load();
+            eights[g] = state.eights[g].load();
+        }
+        Side side = state.side.load();
+        for (std::size_t block = 0; block < blocks; ++block, p += blockBytes) {
+            if (prefetchAhead != 0) {
+#pragma GCC unroll 8
+                for (std::size_t line = 0; line < blockBytes; line += 64) {
+                    _mm_prefetch(reinterpret_cast<const char*>(p + prefetchAhead + line),
+                                 _MM_HINT_T0);
+                }
+            }
+            Planes sixteens;
+            addBlock(p, ones, twos, fours, eights, sixteens, side);
+            carryUp(state, sixteens, totals);
+        }
+#pragma GCC unroll 2
+        for (int g = 0; g < planes; ++g) {
+            state.ones[g].store(ones[g]);
+            state.twos[g].store(twos[g]);
+            state.fours[g].store(fours[g]);
+            state.eights[g].store(eights[g]);
+        }
+        state.side.store(side);
+    }
+
+    // Adds every bit still held in the state to the totals.
+    static GLYPHMETER_AVX2 void finish(const State& state, std::uint64_t* totals) {
+        for (int g = 0; g < planes; ++g) {
+            std::uint64_t* letters = totals + Letters::firstLetter + 8 * g;
+            addBitCounts(state.ones[g].load(), 1, letters);
+            addBitCounts(state.twos[g].load(), 2, letters);
+            addBitCounts(state.fours[g].load(), 4, letters);
+            addBitCounts(state.eights[g].load(), 8, letters);
+            for (int level = 0; level < upperLevels; ++level) {
+                const std::uint64_t weight = std::uint64_t{16} << level;
+                if ((state.blocks >> level & 1) != 0) {
+                    addBitCounts(state.pending[level][g].load(), weight, letters);
+                }
+                if ((state.blocks >> (level + 1)) != 0) {
+                    addBitCounts(state.sums[level][g].load(), weight, letters);
+                }
+            }
+        }
+        state.side.finish(totals);
+    }
+};
+
+// The letters of any number of byte stretches, counted into 64-bit totals.
+class Avx2Counter {
+  public:
+    // Counts `size` bytes from p. A last part shorter than a block is counted from a copy padded
+    // with zero bytes, which are no letters.
+    GLYPHMETER_AVX2 void add(const std::byte* p, std::size_t size) {
+        for (; size >= chunkBytes; p += chunkBytes, size -= chunkBytes) {
+            countBlocks(p, chunkBlocks, chunkBytes);
+        }
+        if (const std::size_t blocks = size / blockBytes; blocks > 0) {
+            countBlocks(p, blocks, 0);
+            p += blocks * blockBytes;
+            size -= blocks * blockBytes;
+        }
+        if (size > 0) {
+            std::byte padded[blockBytes] = {};
+            std::memcpy(padded, p, size);
+            countBlocks(padded, 1, 0);
+        }
+    }
+
+    GLYPHMETER_AVX2 void finish(LetterCounters& counts) {
+        Pass<LettersAToP>::finish(aToP_, totals_);
+        Pass<LettersQToZ>::finish(qToZ_, totals_);
+        for (int letter = 0; letter < 26; ++letter) {
+            counts[letter] += totals_[letter];
+        }
+    }
+
+  private:
+    GLYPHMETER_AVX2 void countBlocks(const std::byte* p, std::size_t blocks,
+                                     std::size_t prefetchAhead) {
+        Pass<LettersAToP>::run(p, blocks, aToP_, 0, totals_);
+        Pass<LettersQToZ>::run(p, blocks, qToZ_, prefetchAhead, totals_);
+    }
+
+    Pass<LettersAToP>::State aToP_;
+    Pass<LettersQToZ>::State qToZ_;
+    std::uint64_t totals_[26] = {};
+};
 
 }  // namespace
 
 GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts) {
-    const std::byte* p = bytes.data();
-    std::size_t vectors = bytes.size() / 32;
-    while (vectors > 0) {
-        const std::size_t now = vectors < maxVectorsPerFlush ? vectors : maxVectorsPerFlush;
-        countPass<0, 7>(p, now, counts);
-        countPass<7, 7>(p, now, counts);
-        countPass<14, 6>(p, now, counts);
-        countPass<20, 6>(p, now, counts);
-        p += 32 * now;
-        vectors -= now;
+    if (bytes.size() < vectorBytes) {
+        addLettersScalar(bytes, counts);
+        return;
     }
-    addLettersScalar(bytes.subspan(bytes.size() / 32 * 32), counts);
+    Avx2Counter counter;
+    counter.add(bytes.data(), bytes.size());
+    counter.finish(counts);
 }
 
 GLYPHMETER_AVX2 void narrowUtf16Avx2(std::span<const std::byte> units, bool bigEndian,
@@ -88,9 +391,25 @@ GLYPHMETER_AVX2 void narrowUtf16Avx2(std::span<const std::byte> units, bool bigE
     narrowUtf16Scalar(units.subspan(vectors * 64), bigEndian, narrowed);
 }
 
+// UTF-16 narrowed one chunk at a time into a buffer that stays in the L1 cache, and counted from
+// there by the same counter, whose sums carry on from chunk to chunk.
+GLYPHMETER_AVX2 void addUtf16LettersAvx2(std::span<const std::byte> units, bool bigEndian,
+                                         LetterCounters& counts) {
+    Avx2Counter counter;
+    std::byte narrowed[chunkBytes];
+    const std::size_t total = units.size() / 2;
+    for (std::size_t done = 0; done < total;) {
+        const std::size_t now = total - done < chunkBytes ? total - done : chunkBytes;
+        narrowUtf16Avx2(units.subspan(2 * done, 2 * now), bigEndian, narrowed);
+        counter.add(narrowed, now);
+        done += now;
+    }
+    counter.finish(counts);
+}
+
 bool cpuSupportsAvx2() noexcept {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 
 }  // namespace glyphmeter::analysis
