@@ -73,8 +73,8 @@ GLYPHMETER_AVX2_INLINE __m256i lookUpTable(const std::uint8_t (&entries)[16]) {
 
 constexpr std::uint8_t bitsAToH[16] = {1, 2, 4, 8, 16, 32, 64, 128};
 constexpr std::uint8_t bitsIToP[16] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, 128};
-constexpr std::uint8_t bitsQToX[16] = {1, 2, 4, 8, 16, 32, 64, 128};
-constexpr std::uint8_t nibblesYZ[16] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 16};
+constexpr std::uint8_t bitsQToX[16] = {0, 0, 0, 0, 0, 0, 0, 0, 128, 64, 32, 16, 8, 4, 2, 1};
+constexpr std::uint8_t nibblesYZ[16] = {0, 0, 0, 0, 0, 0, 16, 1};
 
 // Adds a and b to the bit sums `low`; returns the carries, each worth twice a bit of `low`.
 GLYPHMETER_AVX2_INLINE __m256i carrySaveAdd(__m256i& low, __m256i a, __m256i b) {
@@ -112,19 +112,22 @@ struct LettersAToP {
         GLYPHMETER_AVX2_INLINE void finish(std::uint64_t*) const {}
     };
 
-    static GLYPHMETER_AVX2_INLINE void classify(const std::byte* p, __m256i (&oneHot)[planes],
-                                                Side&) {
-        const __m256i folded = _mm256_or_si256(loadBytes(p), _mm256_set1_epi8(0x20));
+    // Reads bytes, writes their index for the second pass.
+    static GLYPHMETER_AVX2_INLINE void classify(const std::byte* in, std::byte* out,
+                                                __m256i (&oneHot)[planes], Side&) {
+        const __m256i folded = _mm256_or_si256(loadBytes(in), _mm256_set1_epi8(0x20));
         const __m256i letter = _mm256_sub_epi8(folded, _mm256_set1_epi8('a'));
         const __m256i index = _mm256_adds_epu8(letter, _mm256_set1_epi8(0x70));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), index);
         oneHot[0] = _mm256_shuffle_epi8(lookUpTable(bitsAToH), index);
         oneHot[1] = _mm256_shuffle_epi8(lookUpTable(bitsIToP), index);
     }
 };
 
-// Letters q..z: one plane for q..x and the 4-bit counters of Y and Z. The folded byte minus 'q'
-// with signed saturation is 0..14 for 'q'..0x7F and negative for every other byte: those below
-// 'q' go below zero, and those from 0x80 up are negative already and saturate.
+// Letters q..z: one plane for q..x and the 4-bit counters of Y and Z, from the first pass's
+// index. 0x8F minus the index with signed saturation is 15 - (t - 16) for t = 16..31 (letter q
+// at 15 down to z at 6) and negative for every other byte: the index of a..p is 0x70..0x7F, a
+// positive byte, and that of any other byte 0x90 or more, a negative byte above -113.
 struct LettersQToZ {
     static constexpr int planes = 1;
     static constexpr int firstLetter = 16;
@@ -164,10 +167,11 @@ struct LettersQToZ {
         }
     };
 
-    static GLYPHMETER_AVX2_INLINE void classify(const std::byte* p, __m256i (&oneHot)[planes],
-                                                Side& side) {
-        const __m256i folded = _mm256_or_si256(loadBytes(p), _mm256_set1_epi8(0x20));
-        const __m256i index = _mm256_adds_epi8(folded, _mm256_set1_epi8(-'q'));
+    // Reads the first pass's index.
+    static GLYPHMETER_AVX2_INLINE void classify(const std::byte* in, std::byte*,
+                                                __m256i (&oneHot)[planes], Side& side) {
+        const __m256i index =
+            _mm256_subs_epi8(_mm256_set1_epi8(static_cast<char>(0x8F)), loadBytes(in));
         oneHot[0] = _mm256_shuffle_epi8(lookUpTable(bitsQToX), index);
         side.nibbles =
             _mm256_add_epi8(side.nibbles, _mm256_shuffle_epi8(lookUpTable(nibblesYZ), index));
@@ -199,32 +203,33 @@ struct Pass {
         }
     }
 
-    static GLYPHMETER_AVX2_INLINE void addPair(const std::byte* p, Planes& ones, Planes& twos,
-                                               Side& side) {
+    static GLYPHMETER_AVX2_INLINE void addPair(const std::byte* in, std::byte* out, Planes& ones,
+                                               Planes& twos, Side& side) {
         Planes a, b;
-        Letters::classify(p, a, side);
-        Letters::classify(p + vectorBytes, b, side);
+        Letters::classify(in, out, a, side);
+        Letters::classify(in + vectorBytes, out + vectorBytes, b, side);
         addPlanes(twos, ones, a, b);
     }
 
     // Sixteen vectors through the tree; what overflows the eights comes out as `sixteens`.
-    static GLYPHMETER_AVX2_INLINE void addBlock(const std::byte* p, Planes& ones, Planes& twos,
+    static GLYPHMETER_AVX2_INLINE void addBlock(const std::byte* in, std::byte* out, Planes& ones,
+                                                Planes& twos,
                                                 Planes& fours, Planes& eights, Planes& sixteens,
                                                 Side& side) {
         Planes twosA, twosB, foursA, foursB, eightsA, eightsB;
-        addPair(p, ones, twosA, side);
-        addPair(p + 2 * vectorBytes, ones, twosB, side);
+        addPair(in, out, ones, twosA, side);
+        addPair(in + 2 * vectorBytes, out + 2 * vectorBytes, ones, twosB, side);
         addPlanes(foursA, twos, twosA, twosB);
-        addPair(p + 4 * vectorBytes, ones, twosA, side);
-        addPair(p + 6 * vectorBytes, ones, twosB, side);
+        addPair(in + 4 * vectorBytes, out + 4 * vectorBytes, ones, twosA, side);
+        addPair(in + 6 * vectorBytes, out + 6 * vectorBytes, ones, twosB, side);
         addPlanes(foursB, twos, twosA, twosB);
         addPlanes(eightsA, fours, foursA, foursB);
         side.settle();
-        addPair(p + 8 * vectorBytes, ones, twosA, side);
-        addPair(p + 10 * vectorBytes, ones, twosB, side);
+        addPair(in + 8 * vectorBytes, out + 8 * vectorBytes, ones, twosA, side);
+        addPair(in + 10 * vectorBytes, out + 10 * vectorBytes, ones, twosB, side);
         addPlanes(foursA, twos, twosA, twosB);
-        addPair(p + 12 * vectorBytes, ones, twosA, side);
-        addPair(p + 14 * vectorBytes, ones, twosB, side);
+        addPair(in + 12 * vectorBytes, out + 12 * vectorBytes, ones, twosA, side);
+        addPair(in + 14 * vectorBytes, out + 14 * vectorBytes, ones, twosB, side);
         addPlanes(foursB, twos, twosA, twosB);
         addPlanes(eightsB, fours, foursA, foursB);
         side.settle();
@@ -261,9 +266,11 @@ struct Pass {
         }
     }
 
-    // Counts `blocks` blocks from p. Prefetches the same stretch `prefetchAhead` bytes on.
-    static GLYPHMETER_AVX2 void run(const std::byte* p, std::size_t blocks, State& state,
-                                    std::size_t prefetchAhead, std::uint64_t* totals) {
+    // Counts `blocks` blocks from `in`, writing to `out` what the Letters write. Prefetches as
+    // many bytes from `prefetch` if it is not null.
+    static GLYPHMETER_AVX2 void run(const std::byte* in, std::byte* out, std::size_t blocks,
+                                    State& state, const std::byte* prefetch,
+                                    std::uint64_t* totals) {
         Planes ones, twos, fours, eights;
 #pragma GCC unroll 2
         for (int g = 0; g < planes; ++g) {
@@ -273,16 +280,16 @@ struct Pass {
             eights[g] = state.eights[g].load();
         }
         Side side = state.side.load();
-        for (std::size_t block = 0; block < blocks; ++block, p += blockBytes) {
-            if (prefetchAhead != 0) {
+        for (std::size_t block = 0; block < blocks; ++block) {
+            const std::size_t at = block * blockBytes;
+            if (prefetch != nullptr) {
 #pragma GCC unroll 8
                 for (std::size_t line = 0; line < blockBytes; line += 64) {
-                    _mm_prefetch(reinterpret_cast<const char*>(p + prefetchAhead + line),
-                                 _MM_HINT_T0);
+                    _mm_prefetch(reinterpret_cast<const char*>(prefetch + at + line), _MM_HINT_T0);
                 }
             }
             Planes sixteens;
-            addBlock(p, ones, twos, fours, eights, sixteens, side);
+            addBlock(in + at, out + at, ones, twos, fours, eights, sixteens, side);
             carryUp(state, sixteens, totals);
         }
 #pragma GCC unroll 2
@@ -324,17 +331,17 @@ class Avx2Counter {
     // with zero bytes, which are no letters.
     GLYPHMETER_AVX2 void add(const std::byte* p, std::size_t size) {
         for (; size >= chunkBytes; p += chunkBytes, size -= chunkBytes) {
-            countBlocks(p, chunkBlocks, chunkBytes);
+            countBlocks(p, chunkBlocks, size >= 2 * chunkBytes ? p + chunkBytes : nullptr);
         }
         if (const std::size_t blocks = size / blockBytes; blocks > 0) {
-            countBlocks(p, blocks, 0);
+            countBlocks(p, blocks, nullptr);
             p += blocks * blockBytes;
             size -= blocks * blockBytes;
         }
         if (size > 0) {
             std::byte padded[blockBytes] = {};
             std::memcpy(padded, p, size);
-            countBlocks(padded, 1, 0);
+            countBlocks(padded, 1, nullptr);
         }
     }
 
@@ -348,10 +355,12 @@ class Avx2Counter {
 
   private:
     GLYPHMETER_AVX2 void countBlocks(const std::byte* p, std::size_t blocks,
-                                     std::size_t prefetchAhead) {
-        Pass<LettersAToP>::run(p, blocks, aToP_, 0, totals_);
-        Pass<LettersQToZ>::run(p, blocks, qToZ_, prefetchAhead, totals_);
+                                     const std::byte* prefetch) {
+        Pass<LettersAToP>::run(p, index_, blocks, aToP_, nullptr, totals_);
+        Pass<LettersQToZ>::run(index_, index_, blocks, qToZ_, prefetch, totals_);
     }
+
+    std::byte index_[chunkBytes];  // the first pass's index of each byte of a chunk
 
     Pass<LettersAToP>::State aToP_;
     Pass<LettersQToZ>::State qToZ_;
