@@ -97,12 +97,8 @@ GLYPHMETER_AVX2_INLINE void addBitCounts(__m256i plane, std::uint64_t weight,
     }
 }
 
-// Letters a..p: two planes from one index. t + 0x70 saturated keeps t's low four bits for
-// t < 16 and sets the top bit for every other byte, letters q..z included.
-struct LettersAToP {
-    static constexpr int planes = 2;
-    static constexpr int firstLetter = 0;
-
+// No bytes kept on the side, for the passes that count planes only.
+struct NoSide {
     struct Side {
         GLYPHMETER_AVX2_INLINE void settle() {}
     };
@@ -111,8 +107,15 @@ struct LettersAToP {
         GLYPHMETER_AVX2_INLINE void store(const Side&) {}
         GLYPHMETER_AVX2_INLINE void finish(std::uint64_t*) const {}
     };
+};
 
-    // Reads bytes, writes their index for the second pass.
+// Letters a..h, from the bytes; writes the look-up index of a..p for the later passes.
+// t + 0x70 saturated keeps t's low four bits for t < 16 and sets the top bit for every other
+// byte, letters q..z included.
+struct LettersAToH : NoSide {
+    static constexpr int planes = 1;
+    static constexpr int firstLetter = 0;
+
     static GLYPHMETER_AVX2_INLINE void classify(const std::byte* in, std::byte* out,
                                                 __m256i (&oneHot)[planes], Side&) {
         const __m256i folded = _mm256_or_si256(loadBytes(in), _mm256_set1_epi8(0x20));
@@ -120,7 +123,17 @@ struct LettersAToP {
         const __m256i index = _mm256_adds_epu8(letter, _mm256_set1_epi8(0x70));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), index);
         oneHot[0] = _mm256_shuffle_epi8(lookUpTable(bitsAToH), index);
-        oneHot[1] = _mm256_shuffle_epi8(lookUpTable(bitsIToP), index);
+    }
+};
+
+// Letters i..p, from the index.
+struct LettersIToP : NoSide {
+    static constexpr int planes = 1;
+    static constexpr int firstLetter = 8;
+
+    static GLYPHMETER_AVX2_INLINE void classify(const std::byte* in, std::byte*,
+                                                __m256i (&oneHot)[planes], Side&) {
+        oneHot[0] = _mm256_shuffle_epi8(lookUpTable(bitsIToP), loadBytes(in));
     }
 };
 
@@ -346,7 +359,8 @@ class Avx2Counter {
     }
 
     GLYPHMETER_AVX2 void finish(LetterCounters& counts) {
-        Pass<LettersAToP>::finish(aToP_, totals_);
+        Pass<LettersAToH>::finish(aToH_, totals_);
+        Pass<LettersIToP>::finish(iToP_, totals_);
         Pass<LettersQToZ>::finish(qToZ_, totals_);
         for (int letter = 0; letter < 26; ++letter) {
             counts[letter] += totals_[letter];
@@ -356,13 +370,15 @@ class Avx2Counter {
   private:
     GLYPHMETER_AVX2 void countBlocks(const std::byte* p, std::size_t blocks,
                                      const std::byte* prefetch) {
-        Pass<LettersAToP>::run(p, index_, blocks, aToP_, nullptr, totals_);
+        Pass<LettersAToH>::run(p, index_, blocks, aToH_, nullptr, totals_);
+        Pass<LettersIToP>::run(index_, index_, blocks, iToP_, nullptr, totals_);
         Pass<LettersQToZ>::run(index_, index_, blocks, qToZ_, prefetch, totals_);
     }
 
     std::byte index_[chunkBytes];  // the first pass's index of each byte of a chunk
 
-    Pass<LettersAToP>::State aToP_;
+    Pass<LettersAToH>::State aToH_;
+    Pass<LettersIToP>::State iToP_;
     Pass<LettersQToZ>::State qToZ_;
     std::uint64_t totals_[26] = {};
 };
