@@ -87,6 +87,9 @@ GLYPHMETER_AVX2_INLINE __m256i carrySaveAdd(__m256i& low, __m256i a, __m256i b) 
 // Adds `weight` times the number of bytes of `plane` with bit b set to totals[b], b = 0..7.
 GLYPHMETER_AVX2_INLINE void addBitCounts(__m256i plane, std::uint64_t weight,
                                          std::uint64_t* totals) {
+    if (_mm256_testz_si256(plane, plane) != 0) {
+        return;  // often so for short texts and rare letters
+    }
     // vpmovmskb gathers the top bit of each byte; adding the plane to itself moves the next
     // bit up.
 #pragma GCC unroll 8
@@ -226,9 +229,8 @@ struct Pass {
 
     // Sixteen vectors through the tree; what overflows the eights comes out as `sixteens`.
     static GLYPHMETER_AVX2_INLINE void addBlock(const std::byte* in, std::byte* out, Planes& ones,
-                                                Planes& twos,
-                                                Planes& fours, Planes& eights, Planes& sixteens,
-                                                Side& side) {
+                                                Planes& twos, Planes& fours, Planes& eights,
+                                                Planes& sixteens, Side& side) {
         Planes twosA, twosB, foursA, foursB, eightsA, eightsB;
         addPair(in, out, ones, twosA, side);
         addPair(in + 2 * vectorBytes, out + 2 * vectorBytes, ones, twosB, side);
@@ -387,7 +389,13 @@ class Avx2Counter {
 
 GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts) {
     if (bytes.size() < vectorBytes) {
-        addLettersScalar(bytes, counts);
+        // Too short for a vector, and for the scalar kernel's set-up.
+        for (const std::byte b : bytes) {
+            const auto letter = static_cast<std::uint8_t>((static_cast<unsigned>(b) | 0x20) - 'a');
+            if (letter < 26) {
+                ++counts[letter];
+            }
+        }
         return;
     }
     Avx2Counter counter;
