@@ -100,6 +100,34 @@ GLYPHMETER_AVX2_INLINE void addBitCounts(__m256i plane, std::uint64_t weight,
     }
 }
 
+// Where the first pass reads its vectors: the bytes of the text, 32 at a time...
+struct ByteSource {
+    static constexpr std::size_t inputBytes = vectorBytes;
+
+    static GLYPHMETER_AVX2_INLINE __m256i load(const std::byte* p) { return loadBytes(p); }
+};
+
+// ... or 32 UTF-16 code units, narrowed to a byte each. vpackuswb saturates: a unit from 256 to
+// 32767 becomes 255 and one from 32768 up becomes 0, neither of them a letter. It interleaves its
+// two sources by 16-byte lanes, which a count does not mind.
+template <bool BigEndian>
+struct Utf16Source {
+    static constexpr std::size_t inputBytes = 2 * vectorBytes;
+
+    static GLYPHMETER_AVX2_INLINE __m256i load(const std::byte* p) {
+        __m256i low = loadBytes(p);
+        __m256i high = loadBytes(p + vectorBytes);
+        if constexpr (BigEndian) {
+            const __m256i swap =
+                _mm256_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14, 1, 0, 3, 2,
+                                 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+            low = _mm256_shuffle_epi8(low, swap);
+            high = _mm256_shuffle_epi8(high, swap);
+        }
+        return _mm256_packus_epi16(low, high);
+    }
+};
+
 // No bytes kept on the side, for the passes that count planes only.
 struct NoSide {
     struct Side {
@@ -112,16 +140,18 @@ struct NoSide {
     };
 };
 
-// Letters a..h, from the bytes; writes the look-up index of a..p for the later passes.
+// Letters a..h, from the text; writes the look-up index of a..p for the later passes.
 // t + 0x70 saturated keeps t's low four bits for t < 16 and sets the top bit for every other
 // byte, letters q..z included.
+template <class Source>
 struct LettersAToH : NoSide {
     static constexpr int planes = 1;
     static constexpr int firstLetter = 0;
+    static constexpr std::size_t inputBytes = Source::inputBytes;
 
     static GLYPHMETER_AVX2_INLINE void classify(const std::byte* in, std::byte* out,
                                                 __m256i (&oneHot)[planes], Side&) {
-        const __m256i folded = _mm256_or_si256(loadBytes(in), _mm256_set1_epi8(0x20));
+        const __m256i folded = _mm256_or_si256(Source::load(in), _mm256_set1_epi8(0x20));
         const __m256i letter = _mm256_sub_epi8(folded, _mm256_set1_epi8('a'));
         const __m256i index = _mm256_adds_epu8(letter, _mm256_set1_epi8(0x70));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), index);
@@ -133,6 +163,7 @@ struct LettersAToH : NoSide {
 struct LettersIToP : NoSide {
     static constexpr int planes = 1;
     static constexpr int firstLetter = 8;
+    static constexpr std::size_t inputBytes = vectorBytes;
 
     static GLYPHMETER_AVX2_INLINE void classify(const std::byte* in, std::byte*,
                                                 __m256i (&oneHot)[planes], Side&) {
@@ -147,6 +178,7 @@ struct LettersIToP : NoSide {
 struct LettersQToZ {
     static constexpr int planes = 1;
     static constexpr int firstLetter = 16;
+    static constexpr std::size_t inputBytes = vectorBytes;
 
     struct Side {
         __m256i nibbles;  // Y in the low four bits of each byte, Z in the high four
@@ -194,22 +226,26 @@ struct LettersQToZ {
     }
 };
 
+// What a pass keeps between chunks. Bit b of byte j of ones[g] is the lowest bit of the count of
+// letter b of plane g seen in byte j of the vectors so far; twos the next bit, and so on.
+// sums[k] and pending[k] are worth 16 << k.
+template <int planes, class StoredSide>
+struct PassState {
+    StoredVector ones[planes]{}, twos[planes]{}, fours[planes]{}, eights[planes]{};
+    StoredVector sums[upperLevels][planes], pending[upperLevels][planes];
+    std::uint64_t blocks = 0;  // trees summed so far
+    StoredSide side;
+};
+
 // One pass: the planes of Letters summed over blocks of 16 vectors.
 template <class Letters>
 struct Pass {
     static constexpr int planes = Letters::planes;
+    static constexpr std::size_t inputBytes = Letters::inputBytes;  // read per vector
     using Planes = __m256i[planes];
     using Side = typename Letters::Side;
 
-    // What a pass keeps between chunks. Bit b of byte j of ones[g] is the lowest bit of the count
-    // of letter firstLetter + 8g + b seen in byte j of the vectors so far; twos the next bit, and
-    // so on. sums[k] and pending[k] are worth 16 << k.
-    struct State {
-        StoredVector ones[planes]{}, twos[planes]{}, fours[planes]{}, eights[planes]{};
-        StoredVector sums[upperLevels][planes], pending[upperLevels][planes];
-        std::uint64_t blocks = 0;  // trees summed so far
-        typename Letters::StoredSide side;
-    };
+    using State = PassState<planes, typename Letters::StoredSide>;
 
     static GLYPHMETER_AVX2_INLINE void addPlanes(Planes& high, Planes& low, const Planes& a,
                                                  const Planes& b) {
@@ -223,7 +259,7 @@ struct Pass {
                                                Planes& twos, Side& side) {
         Planes a, b;
         Letters::classify(in, out, a, side);
-        Letters::classify(in + vectorBytes, out + vectorBytes, b, side);
+        Letters::classify(in + inputBytes, out + vectorBytes, b, side);
         addPlanes(twos, ones, a, b);
     }
 
@@ -233,18 +269,18 @@ struct Pass {
                                                 Planes& sixteens, Side& side) {
         Planes twosA, twosB, foursA, foursB, eightsA, eightsB;
         addPair(in, out, ones, twosA, side);
-        addPair(in + 2 * vectorBytes, out + 2 * vectorBytes, ones, twosB, side);
+        addPair(in + 2 * inputBytes, out + 2 * vectorBytes, ones, twosB, side);
         addPlanes(foursA, twos, twosA, twosB);
-        addPair(in + 4 * vectorBytes, out + 4 * vectorBytes, ones, twosA, side);
-        addPair(in + 6 * vectorBytes, out + 6 * vectorBytes, ones, twosB, side);
+        addPair(in + 4 * inputBytes, out + 4 * vectorBytes, ones, twosA, side);
+        addPair(in + 6 * inputBytes, out + 6 * vectorBytes, ones, twosB, side);
         addPlanes(foursB, twos, twosA, twosB);
         addPlanes(eightsA, fours, foursA, foursB);
         side.settle();
-        addPair(in + 8 * vectorBytes, out + 8 * vectorBytes, ones, twosA, side);
-        addPair(in + 10 * vectorBytes, out + 10 * vectorBytes, ones, twosB, side);
+        addPair(in + 8 * inputBytes, out + 8 * vectorBytes, ones, twosA, side);
+        addPair(in + 10 * inputBytes, out + 10 * vectorBytes, ones, twosB, side);
         addPlanes(foursA, twos, twosA, twosB);
-        addPair(in + 12 * vectorBytes, out + 12 * vectorBytes, ones, twosA, side);
-        addPair(in + 14 * vectorBytes, out + 14 * vectorBytes, ones, twosB, side);
+        addPair(in + 12 * inputBytes, out + 12 * vectorBytes, ones, twosA, side);
+        addPair(in + 14 * inputBytes, out + 14 * vectorBytes, ones, twosB, side);
         addPlanes(foursB, twos, twosA, twosB);
         addPlanes(eightsB, fours, foursA, foursB);
         side.settle();
@@ -281,11 +317,11 @@ struct Pass {
         }
     }
 
-    // Counts `blocks` blocks from `in`, writing to `out` what the Letters write. Prefetches as
-    // many bytes from `prefetch` if it is not null.
+    // Counts `blocks` blocks from `in`, writing to `out` what the Letters write. Prefetches
+    // `prefetchBlockBytes` from `prefetch` per block if it is not null.
     static GLYPHMETER_AVX2 void run(const std::byte* in, std::byte* out, std::size_t blocks,
                                     State& state, const std::byte* prefetch,
-                                    std::uint64_t* totals) {
+                                    std::size_t prefetchBlockBytes, std::uint64_t* totals) {
         Planes ones, twos, fours, eights;
 #pragma GCC unroll 2
         for (int g = 0; g < planes; ++g) {
@@ -296,15 +332,15 @@ struct Pass {
         }
         Side side = state.side.load();
         for (std::size_t block = 0; block < blocks; ++block) {
-            const std::size_t at = block * blockBytes;
             if (prefetch != nullptr) {
-#pragma GCC unroll 8
-                for (std::size_t line = 0; line < blockBytes; line += 64) {
-                    _mm_prefetch(reinterpret_cast<const char*>(prefetch + at + line), _MM_HINT_T0);
+                const std::byte* from = prefetch + block * prefetchBlockBytes;
+                for (std::size_t line = 0; line < prefetchBlockBytes; line += 64) {
+                    _mm_prefetch(reinterpret_cast<const char*>(from + line), _MM_HINT_T0);
                 }
             }
             Planes sixteens;
-            addBlock(in + at, out + at, ones, twos, fours, eights, sixteens, side);
+            addBlock(in + block * blockVectors * inputBytes, out + block * blockBytes, ones, twos,
+                     fours, eights, sixteens, side);
             carryUp(state, sixteens, totals);
         }
 #pragma GCC unroll 2
@@ -339,29 +375,32 @@ struct Pass {
     }
 };
 
-// The letters of any number of byte stretches, counted into 64-bit totals.
+// The letters of any number of stretches of text, counted into 64-bit totals.
 class Avx2Counter {
   public:
-    // Counts `size` bytes from p. A last part shorter than a block is counted from a copy padded
-    // with zero bytes, which are no letters.
+    // Counts `size` bytes from p, read as Source says. A last part shorter than a block is
+    // counted from a copy padded with zero bytes, which are no letters.
+    template <class Source>
     GLYPHMETER_AVX2 void add(const std::byte* p, std::size_t size) {
-        for (; size >= chunkBytes; p += chunkBytes, size -= chunkBytes) {
-            countBlocks(p, chunkBlocks, size >= 2 * chunkBytes ? p + chunkBytes : nullptr);
+        constexpr std::size_t blockInput = blockVectors * Source::inputBytes;
+        constexpr std::size_t chunkInput = chunkBlocks * blockInput;
+        for (; size >= chunkInput; p += chunkInput, size -= chunkInput) {
+            countBlocks<Source>(p, chunkBlocks, size >= 2 * chunkInput ? p + chunkInput : nullptr);
         }
-        if (const std::size_t blocks = size / blockBytes; blocks > 0) {
-            countBlocks(p, blocks, nullptr);
-            p += blocks * blockBytes;
-            size -= blocks * blockBytes;
+        if (const std::size_t blocks = size / blockInput; blocks > 0) {
+            countBlocks<Source>(p, blocks, nullptr);
+            p += blocks * blockInput;
+            size -= blocks * blockInput;
         }
         if (size > 0) {
-            std::byte padded[blockBytes] = {};
+            std::byte padded[blockInput] = {};
             std::memcpy(padded, p, size);
-            countBlocks(padded, 1, nullptr);
+            countBlocks<Source>(padded, 1, nullptr);
         }
     }
 
     GLYPHMETER_AVX2 void finish(LetterCounters& counts) {
-        Pass<LettersAToH>::finish(aToH_, totals_);
+        Pass<LettersAToH<ByteSource>>::finish(aToH_, totals_);
         Pass<LettersIToP>::finish(iToP_, totals_);
         Pass<LettersQToZ>::finish(qToZ_, totals_);
         for (int letter = 0; letter < 26; ++letter) {
@@ -370,16 +409,21 @@ class Avx2Counter {
     }
 
   private:
+    // The first pass reads the text and the later ones its index; the last prefetches the next
+    // chunk of text.
+    template <class Source>
     GLYPHMETER_AVX2 void countBlocks(const std::byte* p, std::size_t blocks,
                                      const std::byte* prefetch) {
-        Pass<LettersAToH>::run(p, index_, blocks, aToH_, nullptr, totals_);
-        Pass<LettersIToP>::run(index_, index_, blocks, iToP_, nullptr, totals_);
-        Pass<LettersQToZ>::run(index_, index_, blocks, qToZ_, prefetch, totals_);
+        Pass<LettersAToH<Source>>::run(p, index_, blocks, aToH_, nullptr, 0, totals_);
+        Pass<LettersIToP>::run(index_, index_, blocks, iToP_, nullptr, 0, totals_);
+        Pass<LettersQToZ>::run(index_, index_, blocks, qToZ_, prefetch,
+                               blockVectors * Source::inputBytes, totals_);
     }
 
     std::byte index_[chunkBytes];  // the first pass's index of each byte of a chunk
 
-    Pass<LettersAToH>::State aToH_;
+    // The first pass's state does not depend on where it reads from.
+    Pass<LettersAToH<ByteSource>>::State aToH_;
     Pass<LettersIToP>::State iToP_;
     Pass<LettersQToZ>::State qToZ_;
     std::uint64_t totals_[26] = {};
@@ -399,43 +443,18 @@ GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterCoun
         return;
     }
     Avx2Counter counter;
-    counter.add(bytes.data(), bytes.size());
+    counter.add<ByteSource>(bytes.data(), bytes.size());
     counter.finish(counts);
 }
 
-GLYPHMETER_AVX2 void narrowUtf16Avx2(std::span<const std::byte> units, bool bigEndian,
-                                     std::byte* narrowed) {
-    // vpackuswb saturates: a unit from 256 to 32767 becomes 255 and one from 32768 up becomes 0,
-    // neither of them a letter. It interleaves its two sources by 16-byte lanes, which a count
-    // does not mind.
-    const __m256i swap = _mm256_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14, 1,
-                                          0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
-    const std::byte* p = units.data();
-    const std::size_t vectors = units.size() / 64;
-    for (std::size_t i = 0; i < vectors; ++i, p += 64, narrowed += 32) {
-        __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-        if (bigEndian) {
-            a = _mm256_shuffle_epi8(a, swap);
-            b = _mm256_shuffle_epi8(b, swap);
-        }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(narrowed), _mm256_packus_epi16(a, b));
-    }
-    narrowUtf16Scalar(units.subspan(vectors * 64), bigEndian, narrowed);
-}
-
-// UTF-16 narrowed one chunk at a time into a buffer that stays in the L1 cache, and counted from
-// there by the same counter, whose sums carry on from chunk to chunk.
 GLYPHMETER_AVX2 void addUtf16LettersAvx2(std::span<const std::byte> units, bool bigEndian,
                                          LetterCounters& counts) {
+    const std::size_t whole = units.size() / 2 * 2;  // an odd last byte is no unit
     Avx2Counter counter;
-    std::byte narrowed[chunkBytes];
-    const std::size_t total = units.size() / 2;
-    for (std::size_t done = 0; done < total;) {
-        const std::size_t now = total - done < chunkBytes ? total - done : chunkBytes;
-        narrowUtf16Avx2(units.subspan(2 * done, 2 * now), bigEndian, narrowed);
-        counter.add(narrowed, now);
-        done += now;
+    if (bigEndian) {
+        counter.add<Utf16Source<true>>(units.data(), whole);
+    } else {
+        counter.add<Utf16Source<false>>(units.data(), whole);
     }
     counter.finish(counts);
 }
