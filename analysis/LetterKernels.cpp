@@ -23,10 +23,10 @@ constexpr std::array<std::uint8_t, 256> makeLetterIndex() {
 
 constexpr std::array<std::uint8_t, 256> letterIndex = makeLetterIndex();
 
-// UTF-16 text narrowed a stretch at a time into a buffer that stays in the L1 cache, then counted
-// by the byte kernel. The AVX2 kernel narrows into its own chunks, so its sums carry on from one
-// stretch to the next; the AVX-512 kernels narrow inside their own loop, where the extra store
-// and load through a buffer would cost them a third of their speed.
+// UTF-16 text for the scalar kernel: narrowed a stretch at a time into a buffer that stays in the
+// L1 cache, then counted by the byte kernel. The vector kernels narrow the units as they load
+// them, where the extra store and load through a buffer would cost them a fifth to a third of
+// their speed.
 template <Utf16NarrowFunction narrow, LetterKernelFunction add>
 void addUtf16Letters(std::span<const std::byte> units, bool bigEndian, LetterCounters& counts) {
     constexpr std::size_t stretchUnits = 8192;
