@@ -146,9 +146,9 @@ struct NoSide {
     };
 };
 
-// Letters a..h, from the text; writes the look-up index of a..p for the later passes.
-// t + 0x70 saturated keeps t's low four bits for t < 16 and sets the top bit for every other
-// byte, letters q..z included.
+// Letters a..h, from the text; writes the look-up index of a..p for the later passes. With
+// t = (byte | 0x20) - 'a' (wrapping), t + 0x70 saturated keeps t's low four bits for t < 16 and
+// sets the top bit for every other byte, letters q..z included.
 template <class Source>
 struct LettersAToH : NoSide {
     static constexpr int planes = 1;
@@ -178,9 +178,10 @@ struct LettersIToP : NoSide {
 };
 
 // Letters q..z: one plane for q..x and the 4-bit counters of Y and Z, from the first pass's
-// index. 0x8F minus the index with signed saturation is 15 - (t - 16) for t = 16..31 (letter q
-// at 15 down to z at 6) and negative for every other byte: the index of a..p is 0x70..0x7F, a
-// positive byte, and that of any other byte 0x90 or more, a negative byte above -113.
+// index. 0x8F (-113) minus the index, with signed saturation, is 15 - (t - 16) for t = 16..31
+// (index 0x80..0x8F: letter q at 15 down to z at 6) and negative for every other byte: the index
+// of a..p, 0x70..0x7F, is positive, so the difference saturates at -128, and that of any other
+// byte, 0x90 or more, is -112..-1, which leaves -1..-112.
 struct LettersQToZ {
     static constexpr int planes = 1;
     static constexpr int firstLetter = 16;
