@@ -58,7 +58,7 @@ void narrowUtf16Scalar(std::span<const std::byte> units, bool bigEndian, std::by
 #define GLYPHMETER_HAVE_AVX2_KERNEL 1
 void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts);
 bool cpuSupportsAvx2() noexcept;
-void narrowUtf16Avx2(std::span<const std::byte> units, bool bigEndian, std::byte* narrowed);
+void addUtf16LettersAvx2(std::span<const std::byte> units, bool bigEndian, LetterCounters& counts);
 #define GLYPHMETER_HAVE_AVX512_KERNELS 1
 void addLettersAvx512Bw(std::span<const std::byte> bytes, LetterCounters& counts);
 void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterCounters& counts);

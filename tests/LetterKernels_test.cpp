@@ -38,18 +38,21 @@ namespace {
 class KernelTest : public ::testing::TestWithParam<LetterKernel> {};
 
 TEST_P(KernelTest, agrees_with_the_reference_at_edge_sizes_and_odd_addresses) {
-    // The AVX2 kernel flushes its byte counters every 255 vectors of 32 bytes; the AVX-512 ones
-    // run blocks of 16 vectors of 64 bytes through their adder tree.
-    const std::size_t flushBytes = 255 * 32;
+    // The AVX-512 kernels run blocks of 16 vectors of 64 bytes through their adder tree. The AVX2
+    // kernel runs trees of 16 vectors of 32 bytes, in two passes over chunks of 8 KiB, and counts
+    // the bits that leave its carry-save levels every 4,096 vectors.
     const std::size_t blockBytes = 16 * 64;
+    const std::size_t chunkBytes = 8192;
+    const std::size_t topBytes = 4096 * 32;
     // Every length up to a little over two blocks, then the larger edges.
     std::vector<std::size_t> sizes;
     for (std::size_t size = 0; size <= 2 * blockBytes + 65; ++size) {
         sizes.push_back(size);
     }
-    sizes.insert(sizes.end(), {16 * blockBytes - 1, 16 * blockBytes + 63, flushBytes - 1,
-                               flushBytes, flushBytes + 1, 2 * flushBytes + 33, 100003});
-    const auto pool = randomBytes(100003 + 64, 7);
+    sizes.insert(sizes.end(), {16 * blockBytes - 1, 16 * blockBytes + 63, chunkBytes - 1,
+                               chunkBytes + 1, 3 * chunkBytes + 511, 100003, topBytes - 1,
+                               topBytes + 33, 2 * topBytes + chunkBytes + 7});
+    const auto pool = randomBytes(2 * topBytes + chunkBytes + 7 + 64, 7);
     for (const std::size_t size : sizes) {
         for (std::size_t start = 0; start < 4; ++start) {
             const std::span<const std::byte> bytes(pool.data() + start, size);
@@ -70,10 +73,11 @@ TEST_P(KernelTest, agrees_with_the_reference_on_seeded_random_data) {
 }
 
 TEST_P(KernelTest, long_runs_of_one_letter_do_not_wrap_narrow_counters) {
-    // Every byte of a vector lane hits the same letter: the case that overflows byte counters
-    // flushed too late.
-    for (const char letter : {'a', 'Z', 'm', 'n'}) {
-        std::vector<std::byte> bytes(3 * 255 * 32 + 77, static_cast<std::byte>(letter));
+    // Every byte of a vector lane hits the same letter: the case that overflows narrow counters
+    // flushed too late. Long enough for the AVX2 kernel's carry-save levels to overflow their top
+    // twice; the letters at the ends of its groups of eight.
+    for (const char letter : {'a', 'h', 'I', 'p', 'q', 'X', 'y', 'Z', 'm'}) {
+        std::vector<std::byte> bytes(2 * 4096 * 32 + 3 * 8192 + 77, static_cast<std::byte>(letter));
         LetterCounters counts{};
         GetParam().add(bytes, counts);
         ASSERT_EQ(counts, expectedCounts(bytes)) << letter;
@@ -125,7 +129,8 @@ TEST_P(KernelTest, utf16_counts_only_the_ascii_letter_units_in_both_byte_orders)
         for (std::size_t size = 0; size <= 1200; ++size) {
             sizes.push_back(size);
         }
-        sizes.push_back(pool.size() - 3);
+        // Around the AVX2 kernel's stretches of 8,192 units.
+        sizes.insert(sizes.end(), {2 * 8192 - 1, 2 * 8192 + 1, 4 * 8192 + 2, pool.size() - 3});
         for (const std::size_t size : sizes) {
             for (const std::size_t start : {0, 1, 3}) {
                 const std::span<const std::byte> units(pool.data() + start, size);
