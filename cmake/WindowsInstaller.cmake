@@ -41,3 +41,15 @@ add_custom_command(OUTPUT ${msi_file}
   COMMENT "Windows installer ${CPACK_PACKAGE_FILE_NAME}.msi"
   VERBATIM)
 add_custom_target(msi DEPENDS ${msi_file})
+
+# Its test, under Wine on a display (scripts/test-windows): installed, a text file opened through
+# the registered "Open with" command, removed. Runs alone: it changes the prefix's registry.
+if(GLYPHMETER_BUILD_TESTS)
+  add_test(NAME glyphmeter_msi_install_open_uninstall
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/windows/installer ${msi_file}
+            ${PROJECT_SOURCE_DIR}/resources/sample-text.txt ${GLYPHMETER_VERSION_TEXT})
+  # UTF-8 file names in Wine (see tests/CMakeLists.txt).
+  set_tests_properties(glyphmeter_msi_install_open_uninstall PROPERTIES
+    LABELS "ui;installer" SKIP_RETURN_CODE 77 RUN_SERIAL TRUE TIMEOUT 600
+    ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;WINE=${GLYPHMETER_WINE}")
+endif()
