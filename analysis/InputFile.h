@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 
 namespace glyphmeter::analysis {
 
@@ -43,5 +44,13 @@ class InputFile {
     bool owned_;
     bool positioned_;
 };
+
+#ifdef _WIN32
+namespace detail {
+// The name InputFile gives the Windows file API for `path`: as it is, or in the \\?\ form when
+// it reaches MAX_PATH characters once joined to the current folder and tidied.
+std::wstring windowsApiName(const std::filesystem::path& path);
+}  // namespace detail
+#endif
 
 }  // namespace glyphmeter::analysis

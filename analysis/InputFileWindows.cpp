@@ -16,6 +16,32 @@
 
 namespace glyphmeter::analysis {
 
+// Windows refuses names of MAX_PATH characters or more unless the program may use long paths (its
+// manifest says so and the system allows them) or the name carries the \\?\ prefix, which takes
+// an absolute name only and switches off the tidying of ".", ".." and "/". So a name that is long
+// once joined to the current folder (a relative one may be short itself) is made absolute, tidied
+// and prefixed here; shorter ones go as they are.
+std::wstring detail::windowsApiName(const std::filesystem::path& path) {
+    const std::wstring& given = path.native();
+    if ((path.is_absolute() && given.size() < MAX_PATH) || given.starts_with(L"\\\\?\\") ||
+        given.starts_with(L"\\\\.\\")) {
+        return given;
+    }
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    if (error) {
+        return given;
+    }
+    std::wstring name = full.lexically_normal().make_preferred().native();
+    if (name.size() < MAX_PATH) {
+        return given;
+    }
+    if (name.starts_with(L"\\\\")) {
+        return L"\\\\?\\UNC\\" + name.substr(2);  // \\server\share\...
+    }
+    return L"\\\\?\\" + name;
+}
+
 namespace {
 
 // Windows has no message of its own for opening a folder as a file: it says "Access is denied".
@@ -67,23 +93,8 @@ std::string systemReason(DWORD error) {
     throw FileError(path, systemReason(error));
 }
 
-// The name to hand to the file API. Windows refuses names of MAX_PATH characters or more unless
-// they carry the \\?\ prefix, which in turn switches off the tidying of ".", ".." and "/", so
-// that is done here first.
-std::wstring apiName(const std::filesystem::path& path) {
-    std::wstring name = path.native();
-    if (name.size() < MAX_PATH || !path.is_absolute() || name.starts_with(L"\\\\?\\")) {
-        return name;
-    }
-    name = path.lexically_normal().make_preferred().native();
-    if (name.starts_with(L"\\\\")) {
-        return L"\\\\?\\UNC\\" + name.substr(2);  // \\server\share\...
-    }
-    return L"\\\\?\\" + name;
-}
-
 bool isFolder(const std::filesystem::path& path) {
-    const DWORD attributes = ::GetFileAttributesW(apiName(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(detail::windowsApiName(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -127,9 +138,10 @@ InputFile::~InputFile() {
 InputFile InputFile::open(const std::filesystem::path& path) {
     // Share everything: the file is only read, and another program writing, renaming or deleting
     // it meanwhile should not be refused because of us.
-    const HANDLE handle = ::CreateFileW(
-        apiName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE handle =
+        ::CreateFileW(detail::windowsApiName(path).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_ACCESS_DENIED && isFolder(path)) {

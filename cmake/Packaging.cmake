@@ -62,7 +62,7 @@ for scripts, as a table, CSV or JSON.")
 endif()
 
 if(WIN32)
-  # Windows: Glyphmeter-VERSION-win64.zip, holding the two programs side by side and a read-me in
+  # Windows: Glyphmeter-VERSION-win64.zip, the portable form, holding the two programs side by side and a read-me in
   # a folder of that name. Both programs are linked statically and need nothing beside them.
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME Glyphmeter)
@@ -72,6 +72,10 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/resources/ReadMe-Windows.txt.in
     ${PROJECT_BINARY_DIR}/ReadMe.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/ReadMe.txt DESTINATION .)
+  # And the installer, with a Start-menu entry and "Open with" for text files.
+  if(TARGET glyphmeter)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsInstaller.cmake)
+  endif()
 endif()
 
 include(CPack)

@@ -2,9 +2,12 @@
 // names outside the ANSI code page survive; output and errors go to files in a temporary folder.
 #include <windows.h>
 
+#include <cstdio>
 #include <cwctype>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "RunProcess.h"
@@ -28,6 +31,11 @@ std::wstring wide(const std::string& utf8) {
     ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), result.data(),
                           size);
     return result;
+}
+
+std::string utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::string readWhole(const std::filesystem::path& file) {
@@ -123,23 +131,18 @@ HANDLE inheritable(const std::filesystem::path& path, DWORD access, DWORD dispos
     return handle;
 }
 
-}  // namespace
-
-ProcessResult runProcess(const std::filesystem::path& program, const ProcessRun& run) {
-    const TempDir capture;
-    const std::filesystem::path outFile = run.standardOutputFile.value_or(capture.path() / "out");
-    const std::filesystem::path errFile = capture.path() / "err";
-
-    std::wstring commandLine;
-    appendQuoted(commandLine, program.wstring());
-    commandLine.erase(0, 1);
-    for (const std::string& argument : run.arguments) {
-        appendQuoted(commandLine, wide(argument));
-    }
-    std::wstring environment = environmentWith(run.environment);
-
-    Handle input;
+// A started program: its process, and the writing end of its standard input's pipe (if any).
+struct Started {
+    Handle child;
     Handle inputWriter;
+};
+
+// Starts `program` with its standard handles. False, with GetLastError() telling why, when
+// CreateProcessW fails; the handles made for the attempt are closed then.
+bool start(const std::filesystem::path& program, std::wstring commandLine, std::wstring environment,
+           const ProcessRun& run, const std::filesystem::path& outFile,
+           const std::filesystem::path& errFile, Started& started) {
+    Handle input;
     if (run.standardInput) {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE reader = nullptr;
@@ -148,7 +151,7 @@ ProcessResult runProcess(const std::filesystem::path& program, const ProcessRun&
             fail("CreatePipe");
         }
         input.reset(reader);
-        inputWriter.reset(writer);
+        started.inputWriter.reset(writer);
         ::SetHandleInformation(writer, HANDLE_FLAG_INHERIT, 0);
     } else {
         input.reset(inheritable("NUL", GENERIC_READ, OPEN_EXISTING));
@@ -166,28 +169,74 @@ ProcessResult runProcess(const std::filesystem::path& program, const ProcessRun&
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                           CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
                           nullptr, &startup, &process)) {
-        fail("CreateProcessW");
+        const DWORD error = ::GetLastError();
+        started.inputWriter.reset();
+        ::SetLastError(error);
+        return false;
     }
-    const Handle child(process.hProcess);
+    started.child.reset(process.hProcess);
     ::CloseHandle(process.hThread);
-    // Only the child holds the reading end now, so writing fails once it exits without reading.
-    input.reset();
+    // Only the child holds the reading end now (`input` closes ours), so writing fails once it
+    // exits without reading.
+    return true;
+}
+
+// How long a program under test may run.
+constexpr DWORD timeLimitMs = 120000;
+
+}  // namespace
+
+ProcessResult runProcess(const std::filesystem::path& program, const ProcessRun& run) {
+    const TempDir capture;
+    const std::filesystem::path outFile = run.standardOutputFile.value_or(capture.path() / "out");
+    const std::filesystem::path errFile = capture.path() / "err";
+
+    std::wstring commandLine;
+    appendQuoted(commandLine, program.wstring());
+    commandLine.erase(0, 1);
+    for (const std::string& argument : run.arguments) {
+        appendQuoted(commandLine, wide(argument));
+    }
+    const std::wstring environment = environmentWith(run.environment);
+
+    // Wine answers ERROR_INTERNAL_ERROR when the new process ended before it had finished
+    // starting, with no exit status of its own: its Unix process went away before the program
+    // itself ran. That is Wine's own fault (seen under heavy load), and the program never ran, so
+    // starting it again is safe; any other failure, or the same one every time, fails the test.
+    Started started;
+    constexpr int attempts = 3;
+    for (int attempt = 1; !start(program, commandLine, environment, run, outFile, errFile, started);
+         ++attempt) {
+        if (::GetLastError() != ERROR_INTERNAL_ERROR || attempt == attempts) {
+            fail("CreateProcessW");
+        }
+        std::fprintf(stderr,
+                     "runProcess: Wine could not start %s (CreateProcessW: ERROR_INTERNAL_ERROR, "
+                     "the new process ended while starting); starting it again\n",
+                     utf8(program).c_str());
+    }
+    const Handle& child = started.child;
     if (run.standardInput) {
         const std::string& text = *run.standardInput;
         std::size_t done = 0;
         while (done < text.size()) {
             DWORD wrote = 0;
-            if (!::WriteFile(inputWriter.get(), text.data() + done,
+            if (!::WriteFile(started.inputWriter.get(), text.data() + done,
                              static_cast<DWORD>(text.size() - done), &wrote, nullptr) ||
                 wrote == 0) {
                 break;  // the program stopped reading
             }
             done += wrote;
         }
-        inputWriter.reset();
+        started.inputWriter.reset();
     }
 
-    ::WaitForSingleObject(child.get(), INFINITE);
+    if (::WaitForSingleObject(child.get(), timeLimitMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(child.get(), 1);
+        ::WaitForSingleObject(child.get(), 10000);
+        throw std::runtime_error(utf8(program) + " did not end within " +
+                                 std::to_string(timeLimitMs / 1000) + " s");
+    }
     DWORD exitCode = 0;
     ProcessResult result;
     if (::GetExitCodeProcess(child.get(), &exitCode)) {

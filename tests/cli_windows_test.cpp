@@ -1,5 +1,6 @@
 // glyphmeter-cli on Windows: wide file names, the system's error texts, a file another program
-// holds, output bytes identical to other systems', and the version record of the executable.
+// holds, output bytes identical to other systems', the version record of the executable, and the
+// manifests of both programs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -109,6 +110,41 @@ TEST(CommandLineToolOnWindows, executable_carries_the_version_record) {
     EXPECT_EQ(versionText(record, L"ProductName"), L"Glyphmeter");
     EXPECT_EQ(versionText(record, L"FileDescription"), L"Glyphmeter command-line tool");
     EXPECT_EQ(versionText(record, L"OriginalFilename"), L"glyphmeter-cli.exe");
+}
+
+// The application manifest embedded in `program` (resource 1 of type 24, RT_MANIFEST), as text.
+std::string embeddedManifest(const std::filesystem::path& program) {
+    const HMODULE module = ::LoadLibraryExW(
+        program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr) {
+        return {};
+    }
+    std::string text;
+    if (const HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
+        const HGLOBAL loaded = ::LoadResource(module, resource);
+        text.assign(static_cast<const char*>(::LockResource(loaded)),
+                    ::SizeofResource(module, resource));
+    }
+    ::FreeLibrary(module);
+    return text;
+}
+
+// Both programs may open paths longer than MAX_PATH where Windows allows them.
+TEST(ProgramsOnWindows, manifests_declare_long_path_awareness_and_no_elevation) {
+    std::vector<std::filesystem::path> programs{cliProgram};
+#ifdef GLYPHMETER_PROGRAM_PATH
+    programs.emplace_back(GLYPHMETER_PROGRAM_PATH);
+#endif
+    for (const auto& program : programs) {
+        const std::string manifest = embeddedManifest(program);
+        EXPECT_NE(manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+                                "WindowsSettings\">true</longPathAware>"),
+                  std::string::npos)
+            << program << ":\n"
+            << manifest;
+        EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos)
+            << program;
+    }
 }
 
 }  // namespace

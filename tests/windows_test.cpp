@@ -113,7 +113,32 @@ TEST(WindowsTally, path_longer_than_max_path_is_read) {
     // The plain name, with a ".." and a forward slash that the long form cannot take as they are.
     const auto path = dir.path() / "x" / ".." / first / (second + L"/long.txt");
     ASSERT_GT(path.native().size(), std::size_t{MAX_PATH});
+    EXPECT_EQ(detail::windowsApiName(path), file);
     EXPECT_EQ(tallyLetters(path, {}).totalLetters, 10);
+
+    // Relative names, long themselves or only once joined to the current folder, which is put
+    // back even when a check fails (the folder could not be removed otherwise).
+    struct CurrentFolder {
+        std::filesystem::path previous = std::filesystem::current_path();
+        ~CurrentFolder() { std::filesystem::current_path(previous); }
+    } restore;
+    const struct {
+        std::filesystem::path folder;
+        std::filesystem::path name;
+    } relative[] = {
+        {dir.path(), std::filesystem::path(first) / second / "long.txt"},
+        {dir.path() / first, std::filesystem::path(L"..\\") / first / (second + L"/long.txt")},
+        {dir.path() / first, std::filesystem::path(second) / "long.txt"},
+    };
+    for (const auto& [folder, name] : relative) {
+        std::filesystem::current_path(folder);
+        ASSERT_GT((folder / name).native().size(), std::size_t{MAX_PATH});
+        // Wine takes long names as they are, Windows only in the long form.
+        EXPECT_EQ(detail::windowsApiName(name), file) << name;
+        EXPECT_EQ(tallyLetters(name, {}).totalLetters, 10) << name;
+        const auto missing = name.parent_path() / "missing.txt";
+        EXPECT_EQ(tallyFailure(missing).reason(), systemText(ERROR_FILE_NOT_FOUND)) << missing;
+    }
 
     ::DeleteFileW(file.c_str());
     ::RemoveDirectoryW((verbatim + L"\\" + first + L"\\" + second).c_str());
