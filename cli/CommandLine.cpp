@@ -123,6 +123,8 @@ Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
             statistics = true;
         } else if (const auto code = optionValue(arguments, at, "--language")) {
             chosenLanguage = &language(*code);
+        } else if (const auto list = optionValue(arguments, at, "--files0-from")) {
+            options.fileList = std::filesystem::path(std::u8string(list->begin(), list->end()));
         } else {
             throw UsageError("unknown option '" + displayText(argument) + "'");
         }
@@ -134,7 +136,10 @@ Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
         options.report.statistics =
             chosenLanguage != nullptr ? chosenLanguage : &languageTables().front();
     }
-    if (options.files.empty()) {
+    if (options.fileList && !options.files.empty()) {
+        throw UsageError("FILE arguments cannot be combined with --files0-from");
+    }
+    if (options.files.empty() && !options.fileList) {
         throw UsageError("no FILE given");
     }
     if (std::count_if(options.files.begin(), options.files.end(), readsStandardInput) > 1) {
@@ -149,7 +154,8 @@ bool readsStandardInput(const std::filesystem::path& file) {
 
 std::string usageText() {
     return "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count]\n"
-           "                      [--stats [--language=CODE]] FILE...\n";
+           "                      [--stats [--language=CODE]] FILE...\n"
+           "  or:  glyphmeter-cli [OPTION]... --files0-from=F\n";
 }
 
 std::string helpText() {
@@ -174,6 +180,9 @@ std::string helpText() {
            languageCodes() +
            "\n"
            "                   (default en)\n"
+           "  --files0-from=F  count the files named in F instead of FILE arguments,\n"
+           "                   each name ended by a NUL byte (as 'find -print0' writes\n"
+           "                   them); F '-' reads the names from standard input\n"
            "  --help           show this help\n"
            "  --version        show the version\n"
            "  --               what follows is FILE, even if it starts with '-'\n"
@@ -182,7 +191,9 @@ std::string helpText() {
            "together; --csv writes file,letter,count,frequency: 26 lines for each file,\n"
            "then 26 with the file *total*; --json writes an array of the files' objects and\n"
            "one for the total, whose file is \"*total*\". A FILE that cannot be read is\n"
-           "reported and left out; the others are still counted.\n"
+           "reported and left out; the others are still counted. So is an empty name in\n"
+           "the list of --files0-from, reported with its place in the list as F:N. Files\n"
+           "are counted side by side on all processors; the results keep the order given.\n"
            "\n"
            "Examples:\n"
            "  glyphmeter-cli --csv part1.txt part2.txt\n"
@@ -191,6 +202,8 @@ std::string helpText() {
            "      the most frequent letters first\n"
            "  glyphmeter-cli --stats --language=de brief.txt\n"
            "      index of coincidence, and chi-squared against German\n"
+           "  find letters -name '*.txt' -print0 | glyphmeter-cli --csv --files0-from=-\n"
+           "      every text file under letters, however many there are\n"
            "\n"
            "Counting stops after " +
            limit +
@@ -198,8 +211,8 @@ std::string helpText() {
            "says so and the results up to that point follow.\n"
            "\n"
            "Exit status: 0 when the results were written (also when counting stopped at the\n"
-           "limit), 1 when a FILE could not be read or the results not written, 2 for a\n"
-           "wrong command line.\n"
+           "limit), 1 when a FILE (or F, or a name in it) could not be read or the results\n"
+           "not written, 2 for a wrong command line.\n"
            "\n"
            "Environment, as testing aids:\n"
            "  GLYPHMETER_LETTER_LIMIT  stop counting after this many letters instead (1 to " +

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ struct Options {
     Action action = Action::count;
     ReportOptions report;
     std::vector<std::filesystem::path> files;  // in the order given; "-" stands for standard input
+    // --files0-from: the list of NUL-ended names to count instead of `files` ("-": standard input).
+    std::optional<std::filesystem::path> fileList;
 };
 
 // A command line that asks for nothing sensible; what() says what is wrong with it.
@@ -27,12 +30,13 @@ class UsageError : public std::runtime_error {
 // Reads `arguments` (the program's name left out). "--help" and "--version" win over everything
 // else; "--" ends the options, so a file may be called "--csv". An option with a value is written
 // "--sort=count" or "--sort count". Throws UsageError for an unknown option or value, a missing
-// value, both formats, no file, or standard input named more than once.
+// value, both formats, no file, standard input named more than once, or FILE arguments together
+// with --files0-from.
 Options parseCommandLine(const std::vector<std::filesystem::path>& arguments);
 
 bool readsStandardInput(const std::filesystem::path& file);
 
-// Two lines: "Usage: glyphmeter-cli [--csv | --json] ... FILE...".
+// "Usage: glyphmeter-cli [--csv | --json] ... FILE...", and the form with --files0-from.
 std::string usageText();
 // The usage followed by what the options, exit statuses and environment variables mean.
 std::string helpText();

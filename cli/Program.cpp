@@ -4,16 +4,24 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "CommandLine.h"
 #include "FileError.h"
+#include "FileNames.h"
+#include "InOrder.h"
 #include "InputFile.h"
 #include "LetterCounts.h"
 #include "LetterTally.h"
+#include "ReaderBuffers.h"
 #include "Reports.h"
 
 namespace glyphmeter::cli {
@@ -30,9 +38,14 @@ void writeError(const std::string& text) {
     std::fflush(stderr);
 }
 
+// "glyphmeter-cli: SUBJECT: reason" and a line end, for standard error.
+std::string problemLine(std::string_view subject, std::string_view reason) {
+    return std::string(programName) + ": " + std::string(subject) + ": " + std::string(reason) +
+           "\n";
+}
+
 void reportProblem(std::string_view subject, std::string_view reason) {
-    writeError(std::string(programName) + ": " + std::string(subject) + ": " + std::string(reason) +
-               "\n");
+    writeError(problemLine(subject, reason));
 }
 
 // Writes all of `text` and flushes it, so a full disk or closed pipe is noticed here and not
@@ -73,24 +86,63 @@ std::string utf8(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-// Counts one file; nullopt, with the reason on standard error, when it cannot be read.
-std::optional<LetterTally> countFile(const std::filesystem::path& file, std::int32_t limit) {
-    const std::string fileName = utf8(file);
-    const auto showMessage = [&](const std::string& message) { reportProblem(fileName, message); };
-    try {
-        if (readsStandardInput(file)) {
-            analysis::InputFile input = analysis::InputFile::standardInput();
-            return analysis::tallyLetters(input, showMessage, limit);
-        }
-        return analysis::tallyLetters(file, showMessage, limit);
-    } catch (const analysis::FileError& error) {
-        reportProblem(error.displayPath(), error.reason());
-        return std::nullopt;
+// What counting one file gives: its results, or the reason it could not be counted, and what it
+// says on standard error either way, to be written in its turn.
+struct FileOutcome {
+    std::optional<LetterTally> tally;
+    std::string results;   // for standard output
+    std::string messages;  // for standard error, before the results
+};
+
+// The reason an exception gives, for "FILE: reason".
+std::string failureReason(const std::exception& failure) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+        return std::generic_category().message(ENOMEM);
     }
+    if (const auto* system = dynamic_cast<const std::system_error*>(&failure)) {
+        return system->code().message();
+    }
+    return failure.what();
 }
 
-// Writes each file's results as soon as it is counted, so a long run shows its progress, and
-// ends with the total when there are several files.
+// Counts one file into `buffers`; every failure becomes that file's message.
+FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWriter& writer,
+                      analysis::ReaderBuffers& buffers) {
+    FileOutcome outcome;
+    if (entry.problem) {
+        outcome.messages = problemLine(entry.problem->subject, entry.problem->reason);
+        return outcome;
+    }
+    const std::string fileName = utf8(entry.file);
+    const auto showMessage = [&](const std::string& message) {
+        outcome.messages += problemLine(fileName, message);
+    };
+    try {
+        analysis::InputFile input = readsStandardInput(entry.file)
+                                        ? analysis::InputFile::standardInput()
+                                        : analysis::InputFile::open(entry.file);
+        outcome.tally = analysis::tallyLetters(input, showMessage, limit, buffers);
+        LetterCounts counts;
+        counts.add(*outcome.tally);
+        outcome.results = writer.file(fileName, counts);
+    } catch (const analysis::FileError& error) {
+        outcome.tally.reset();
+        outcome.messages += problemLine(error.displayPath(), error.reason());
+    } catch (const std::exception& failure) {
+        outcome.tally.reset();
+        outcome.messages += problemLine(fileName, failureReason(failure));
+    }
+    return outcome;
+}
+
+// Outcomes that may wait for an earlier file, per processor; results are written in batches of
+// about this many bytes while later files are ready, and at once otherwise.
+constexpr std::size_t waitingOutcomesPerWorker = 16;
+constexpr std::size_t outputBatch = std::size_t{64} << 10;
+
+// Counts the files side by side and writes each file's results in the order given, as soon as
+// the files before it are written, so a long run shows its progress; ends with the total when
+// there are several files (for a list, unless it names exactly one).
 int countFiles(const Options& options) {
     const std::optional<std::int32_t> limit = letterLimit();
     if (!limit) {
@@ -98,29 +150,71 @@ int countFiles(const Options& options) {
                       "not a whole number from 1 to " + std::to_string(analysis::letterLimit));
         return exitUsage;
     }
-    const ReportWriter writer(options.report, options.files.size() > 1);
+    std::optional<FileNames> names;
+    try {
+        names.emplace(options.fileList ? FileNames::fromList(*options.fileList)
+                                       : FileNames(options.files));
+    } catch (const analysis::FileError& error) {
+        reportProblem(error.displayPath(), error.reason());
+        return exitFailure;
+    }
+    // The first two entries decide between the shapes for one file and for several.
+    std::deque<FileEntry> firstEntries;
+    while (firstEntries.size() < 2) {
+        std::optional<FileEntry> entry = names->next();
+        if (!entry) {
+            break;
+        }
+        firstEntries.push_back(std::move(*entry));
+    }
+    const ReportWriter writer(options.report, firstEntries.size() != 1);
     if (!writeOutput(writer.start())) {
         return exitFailure;
     }
+
+    const int workers = analysis::processorCount();
+    std::vector<analysis::ReaderBuffers> buffers(static_cast<std::size_t>(workers));
     LetterCounts total;
-    int filesCounted = 0;
-    for (const std::filesystem::path& file : options.files) {
-        const std::optional<LetterTally> tally = countFile(file, *limit);
-        if (!tally) {
-            continue;
-        }
-        LetterCounts counts;
-        counts.add(*tally);
-        total.add(*tally);
-        ++filesCounted;
-        if (!writeOutput(writer.file(utf8(file), counts))) {
-            return exitFailure;
-        }
-    }
-    if (!writeOutput(writer.finish(total, filesCounted))) {
+    std::size_t entries = 0;
+    std::size_t filesCounted = 0;
+    std::string pending;
+    const auto flush = [&] { return writeOutput(std::exchange(pending, {})); };
+    InOrder<FileEntry, FileOutcome> run(
+        waitingOutcomesPerWorker * static_cast<std::size_t>(workers),
+        [&]() -> std::optional<FileEntry> {
+            if (!firstEntries.empty()) {
+                FileEntry entry = std::move(firstEntries.front());
+                firstEntries.pop_front();
+                return entry;
+            }
+            return names->next();
+        },
+        [&](FileEntry& entry, int worker) {
+            return countFile(entry, *limit, writer, buffers[static_cast<std::size_t>(worker)]);
+        },
+        [&](FileOutcome& outcome, bool moreReady) {
+            ++entries;
+            if (!outcome.messages.empty()) {
+                // Standard error in its place between the results, as when counted one by one.
+                if (!pending.empty() && !flush()) {
+                    return false;
+                }
+                writeError(outcome.messages);
+            }
+            if (outcome.tally) {
+                total.add(*outcome.tally);
+                ++filesCounted;
+                pending += outcome.results;
+            }
+            return moreReady && pending.size() < outputBatch ? true : flush();
+        });
+    if (!run.run(workers)) {
         return exitFailure;
     }
-    return filesCounted == static_cast<int>(options.files.size()) ? exitSuccess : exitFailure;
+    if (!writeOutput(writer.finish(total, static_cast<int>(filesCounted)))) {
+        return exitFailure;
+    }
+    return filesCounted == entries ? exitSuccess : exitFailure;
 }
 
 int run(const std::vector<std::filesystem::path>& arguments) {
