@@ -94,15 +94,15 @@ const LanguageTable& language(const std::string& code) {
 
 }  // namespace
 
-Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
+Options parseCommandLine(std::vector<std::filesystem::path> arguments) {
     Options options;
     bool optionsEnded = false;
     bool statistics = false;
     const LanguageTable* chosenLanguage = nullptr;
     for (std::size_t at = 0; at < arguments.size(); ++at) {
-        const std::filesystem::path& argument = arguments[at];
+        std::filesystem::path& argument = arguments[at];
         if (optionsEnded || !looksLikeOption(argument)) {
-            options.files.push_back(argument);
+            options.files.push_back(std::move(argument));
             continue;
         }
         if (is(argument, "--help") || is(argument, "-h")) {

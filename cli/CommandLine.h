@@ -32,7 +32,8 @@ class UsageError : public std::runtime_error {
 // "--sort=count" or "--sort count". Throws UsageError for an unknown option or value, a missing
 // value, both formats, no file, standard input named more than once, or FILE arguments together
 // with --files0-from.
-Options parseCommandLine(const std::vector<std::filesystem::path>& arguments);
+// The FILE arguments are moved into the options, so ten thousand names are held once.
+Options parseCommandLine(std::vector<std::filesystem::path> arguments);
 
 bool readsStandardInput(const std::filesystem::path& file);
 

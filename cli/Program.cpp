@@ -143,7 +143,7 @@ constexpr std::size_t outputBatch = std::size_t{64} << 10;
 // Counts the files side by side and writes each file's results in the order given, as soon as
 // the files before it are written, so a long run shows its progress; ends with the total when
 // there are several files (for a list, unless it names exactly one).
-int countFiles(const Options& options) {
+int countFiles(Options options) {
     const std::optional<std::int32_t> limit = letterLimit();
     if (!limit) {
         reportProblem(limitVariable,
@@ -153,7 +153,7 @@ int countFiles(const Options& options) {
     std::optional<FileNames> names;
     try {
         names.emplace(options.fileList ? FileNames::fromList(*options.fileList)
-                                       : FileNames(options.files));
+                                       : FileNames(std::move(options.files)));
     } catch (const analysis::FileError& error) {
         reportProblem(error.displayPath(), error.reason());
         return exitFailure;
@@ -217,10 +217,10 @@ int countFiles(const Options& options) {
     return filesCounted == entries ? exitSuccess : exitFailure;
 }
 
-int run(const std::vector<std::filesystem::path>& arguments) {
+int run(std::vector<std::filesystem::path> arguments) {
     Options options;
     try {
-        options = parseCommandLine(arguments);
+        options = parseCommandLine(std::move(arguments));
     } catch (const UsageError& error) {
         writeError(std::string(programName) + ": " + error.what() + "\n" + usageText() +
                    "Try 'glyphmeter-cli --help' for more information.\n");
@@ -234,14 +234,14 @@ int run(const std::vector<std::filesystem::path>& arguments) {
         case Action::count:
             break;
     }
-    return countFiles(options);
+    return countFiles(std::move(options));
 }
 
 }  // namespace
 
-int runProgram(const std::vector<std::filesystem::path>& arguments) {
+int runProgram(std::vector<std::filesystem::path> arguments) {
     try {
-        return run(arguments);
+        return run(std::move(arguments));
     } catch (const std::exception& error) {
         // Out of memory, no thread to be had: say so rather than end without a word.
         writeError(std::string(programName) + ": " + error.what() + "\n");

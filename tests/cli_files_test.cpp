@@ -35,7 +35,7 @@ std::string linesOf(const std::string& csv, const std::string& file) {
 TEST(CommandLineFiles, many_files_give_the_results_of_counting_each_alone_in_order) {
     TempDir dir;
     std::vector<std::string> files;
-    for (int i = 0; i < 90; ++i) {
+    for (int i = 0; i < 70; ++i) {
         const std::string name = "f" + std::to_string(i);
         if (i % 17 == 5) {
             files.push_back((dir.path() / ("missing" + std::to_string(i))).string());
@@ -74,7 +74,7 @@ TEST(CommandLineFiles, many_files_give_the_results_of_counting_each_alone_in_ord
     EXPECT_EQ(all.standardError, expectedErrors);
     const std::size_t lineCount = static_cast<std::size_t>(
         std::count(all.standardOutput.begin(), all.standardOutput.end(), '\n'));
-    const std::size_t failures = 6;  // five missing files and the folder
+    const std::size_t failures = 5;  // four missing files and the folder
     EXPECT_EQ(lineCount, 1 + 26 * (files.size() - failures) + 26);
 }
 
@@ -82,8 +82,10 @@ TEST(CommandLineFiles, many_files_give_the_results_of_counting_each_alone_in_ord
 // and names read from a file or standard input: the same as the names given as arguments.
 TEST(CommandLineFiles, files0_from_reads_nul_ended_names_from_a_file_or_standard_input) {
     TempDir dir;
-    std::vector<std::string> names = {"plain.txt", "with space.txt", "line\nend.txt"};
+    std::vector<std::string> names = {"plain.txt", "with space.txt"};
 #ifndef _WIN32
+    // Not file names on Windows.
+    names.push_back("line\nend.txt");
     names.push_back("latin1-\xe9t\xe9.txt");
 #endif
     std::string list;
