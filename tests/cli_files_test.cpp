@@ -36,9 +36,9 @@ TEST(CommandLineFiles, many_files_give_the_results_of_counting_each_alone_in_ord
     TempDir dir;
     std::vector<std::string> files;
     for (int i = 0; i < 70; ++i) {
-        const std::string name = "f" + std::to_string(i);
+        const std::string number = std::to_string(i);
         if (i % 17 == 5) {
-            files.push_back((dir.path() / ("missing" + std::to_string(i))).string());
+            files.push_back((dir.path() / ("missing" + number)).string());
         } else if (i == 40) {
             files.push_back("-");
         } else if (i == 60) {
@@ -50,7 +50,7 @@ TEST(CommandLineFiles, many_files_give_the_results_of_counting_each_alone_in_ord
             for (std::size_t at = 0; at < size; ++at) {
                 text += "The quick brown fox jumps over the lazy dog.\n"[(at * 7 + i) % 45];
             }
-            files.push_back(dir.write(name, text).string());
+            files.push_back(dir.write("f" + number, text).string());
         }
     }
     ProcessRun run = {};
