@@ -33,6 +33,7 @@
 #include "LetterKernels.h"
 #include "NumberText.h"
 #include "ReaderBuffers.h"
+#include "TextStart.h"
 
 namespace glyphmeter::analysis {
 
@@ -44,64 +45,8 @@ int letterSlot(unsigned code) {
     return code < 128 && folded >= 'a' && folded <= 'z' ? static_cast<int>(folded - 'a') : -1;
 }
 
-enum class TextForm { bytes, utf16LittleEndian, utf16BigEndian };
-
-// How the file starts: its form, where the blocks begin, and the text already read that comes
-// before them.
-struct TextStart {
-    TextForm form = TextForm::bytes;
-    std::uint64_t offset = 0;          // where the first block starts, for positioned reads
-    std::span<const std::byte> taken;  // text read before the blocks, counted first
-    bool ended = false;                // the file ended within what was read
-};
-
-TextForm markedForm(std::span<const std::byte> first) {
-    if (first.size() >= 2 && first[0] == std::byte{0xFF} && first[1] == std::byte{0xFE}) {
-        return TextForm::utf16LittleEndian;
-    }
-    if (first.size() >= 2 && first[0] == std::byte{0xFE} && first[1] == std::byte{0xFF}) {
-        return TextForm::utf16BigEndian;
-    }
-    return TextForm::bytes;
-}
-
-// A file read in sequence: reads the first byte, and the second only when the first could start
-// a byte-order mark, so a file that has none is read no further than one character before the
-// tally sees it. `first` receives the bytes.
-TextStart startInSequence(detail::BlockInput& file, std::array<std::byte, 2>& first) {
-    TextStart start;
-    std::size_t got = file.read(std::span(first).first(1));
-    if (got == 1 && (first[0] == std::byte{0xFF} || first[0] == std::byte{0xFE})) {
-        got += file.read(std::span(first).subspan(1, 1));
-        start.ended = got < 2;
-    } else {
-        start.ended = got == 0;
-    }
-    start.form = markedForm(std::span(first).first(got));
-    if (start.form == TextForm::bytes) {
-        start.taken = std::span(first).first(got);
-    }
-    return start;
-}
-
-// A file read by position: reads its first block into `buffer` (all of a small file, whose size
-// says one read holds it) and takes the form from its first two bytes. The blocks go on where the
-// whole code units read end.
-TextStart startByPosition(detail::BlockInput& file, std::span<std::byte> buffer) {
-    TextStart start;
-    const std::size_t got = file.readAt(0, buffer);
-    start.ended = got < buffer.size();
-    start.form = markedForm(buffer.first(got));
-    if (start.form == TextForm::bytes) {
-        start.taken = buffer.first(got);
-        start.offset = got;
-    } else {
-        const std::size_t units = (got - 2) / 2;
-        start.taken = buffer.subspan(2, 2 * units);
-        start.offset = 2 + 2 * units;
-    }
-    return start;
-}
+using detail::TextForm;
+using detail::TextStart;
 
 // The reader threads for one tally: two where there are two processors to run them.
 int readerThreads() {
@@ -335,18 +280,15 @@ LetterTally tallyLetters(BlockInput& file, const MessageSink& showMessage, std::
     std::array<std::byte, 2> firstBytes{};
     TextStart start;
     if (positioned) {
-        // One read more than the size says, so a small file is read, and known to have ended,
-        // in one go. Two bytes at least, for the byte-order mark.
-        std::size_t firstRead = size && *size < blockSize ? *size + 1 : blockSize;
-        firstRead = std::max<std::size_t>(firstRead, 2);
-        start = startByPosition(file, buffers.forReader(0, firstRead).first(firstRead));
+        const std::size_t firstRead = detail::firstReadSize(size, blockSize);
+        start = detail::startByPosition(file, buffers.forReader(0, firstRead).first(firstRead));
     } else {
-        start = startInSequence(file, firstBytes);
+        start = detail::startInSequence(file, firstBytes);
     }
     TallyRun run(file, limit, blockSize, start);
     if (run.countTaken(start.taken) && !start.ended) {
         // A second reader only where more than one block is left for the two to share.
-        const bool worthSecond = !size || *size > start.offset + blockSize;
+        const bool worthSecond = detail::worthSecondReader(size, start, blockSize);
         std::jthread second;
         if (positioned && threads > 1 && worthSecond) {
             try {

@@ -3,9 +3,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QTimer>
 
-#include "main/frmGlyphmeter.h"
+#include "main/MainWindow.h"
 
 namespace glyphmeter::app {
 
@@ -57,10 +56,10 @@ QString fileToOpen(const QStringList& arguments) {
     return parser.positionalArguments().value(0);
 }
 
-void showWindow(ui::frmGlyphmeter& window, const QString& file) {
+void showWindow(ui::MainWindow& window, const QString& file) {
     window.show();
     if (!file.isEmpty()) {
-        QTimer::singleShot(0, &window, [&window, file] { window.openFile(file); });
+        window.openFile(file);
     }
 }
 

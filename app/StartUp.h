@@ -6,7 +6,7 @@
 #include <QStringList>
 
 namespace glyphmeter::ui {
-class frmGlyphmeter;
+class MainWindow;
 }
 
 namespace glyphmeter::app {
@@ -27,8 +27,8 @@ void answerHelpAndVersion(int& argc, char** argv);
 QString fileToOpen(const QStringList& arguments);
 
 // Shows `window`. With a file, it then puts the file into the path box and calculates it, as the
-// user would with Calculate Frequency, once the event loop runs: the window is on screen before a
-// long count or a message starts.
-void showWindow(ui::frmGlyphmeter& window, const QString& file);
+// user would with Calculate Frequency, once the window has been painted: the window is on screen,
+// with the hourglass, before a long count or a message starts.
+void showWindow(ui::MainWindow& window, const QString& file);
 
 }  // namespace glyphmeter::app

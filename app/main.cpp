@@ -3,14 +3,14 @@
 #include <QApplication>
 
 #include "StartUp.h"
-#include "main/frmGlyphmeter.h"
+#include "main/MainWindow.h"
 
 int main(int argc, char** argv) {
     glyphmeter::app::nameProgram();
     glyphmeter::app::answerHelpAndVersion(argc, argv);
     QApplication app(argc, argv);
     const QString file = glyphmeter::app::fileToOpen(QApplication::arguments());
-    glyphmeter::ui::frmGlyphmeter window;
+    glyphmeter::ui::MainWindow window;
     glyphmeter::app::showWindow(window, file);
     return app.exec();
 }

@@ -9,8 +9,7 @@
 #include <QTextStream>
 
 #include "help/HelpWindow.h"
-#include "help/frmHelp.h"
-#include "main/frmGlyphmeter.h"
+#include "main/MainWindow.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -19,12 +18,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir output(QString::fromLocal8Bit(argv[1]));
-    glyphmeter::ui::frmGlyphmeter::Services services;
+    glyphmeter::ui::MainWindow::Services services;
     // A message would wait for a person: print it instead.
     services.showMessage = [](QWidget*, const QString& text) {
         QTextStream(stderr) << "message: " << text << '\n';
     };
-    glyphmeter::ui::frmGlyphmeter window(services);
+    glyphmeter::ui::MainWindow window(services);
     window.show();
     QApplication::processEvents();
 
@@ -42,12 +41,12 @@ int main(int argc, char** argv) {
     }
     window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))
         ->setText(QString::fromLocal8Bit(argv[2]));
-    window.btnCalcFreq_Click();
+    window.calculate();
     QApplication::processEvents();
     if (!save(window, QStringLiteral("main-window-calculated.png"))) {
         return 1;
     }
-    window.btnHelp_Click();
+    window.showHelp();
     QApplication::processEvents();
-    return save(*glyphmeter::ui::HelpWindow::current(), QStringLiteral("help-window.png")) ? 0 : 1;
+    return save(*glyphmeter::ui::HelpWindow::instance(), QStringLiteral("help-window.png")) ? 0 : 1;
 }

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "LetterTally.h"
-#include "main/frmGlyphmeter.h"
+#include "main/MainWindow.h"
 
 namespace {
 
@@ -56,13 +56,13 @@ void tallyAlone(benchmark::State& state) {
 }
 
 void calculateCommand(benchmark::State& state) {
-    glyphmeter::ui::frmGlyphmeter::Services services;
+    glyphmeter::ui::MainWindow::Services services;
     services.showMessage = [](QWidget*, const QString&) {};
-    glyphmeter::ui::frmGlyphmeter window(services);
+    glyphmeter::ui::MainWindow window(services);
     window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))
         ->setText(QString::fromStdString(benchFile.string()));
     for (auto _ : state) {
-        window.btnCalcFreq_Click();
+        window.calculate();
     }
     state.SetBytesProcessed(state.iterations() *
                             static_cast<std::int64_t>(fs::file_size(benchFile)));
@@ -72,13 +72,13 @@ void calculateCommand(benchmark::State& state) {
 void calculateCommandSmallFile(benchmark::State& state) {
     const fs::path small = fs::temp_directory_path() / "glyphmeter-bench-small.txt";
     std::ofstream(small) << "Hello, World";
-    glyphmeter::ui::frmGlyphmeter::Services services;
+    glyphmeter::ui::MainWindow::Services services;
     services.showMessage = [](QWidget*, const QString&) {};
-    glyphmeter::ui::frmGlyphmeter window(services);
+    glyphmeter::ui::MainWindow window(services);
     window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))
         ->setText(QString::fromStdString(small.string()));
     for (auto _ : state) {
-        window.btnCalcFreq_Click();
+        window.calculate();
     }
     fs::remove(small);
 }

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 
-#include "main/frmGlyphmeter.h"
+#include "main/MainWindow.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphmeter"));
     QApplication::setApplicationVersion(QStringLiteral("1.05"));
-    glyphmeter::ui::frmGlyphmeter window;
+    glyphmeter::ui::MainWindow window;
     QuitOnFirstPaint quit;
     window.installEventFilter(&quit);
     window.show();

@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -85,11 +87,55 @@ std::string languageCodes() {
     return codes;
 }
 
+int ngramLength(const std::string& value) {
+    int length = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), length);
+    if (error != std::errc{} || end != value.data() + value.size() || length < 1 || length > 4) {
+        throw UsageError(
+            "'--ngrams' takes a sequence length from 2 to 4 (1 counts single "
+            "letters), not '" +
+            value + "'");
+    }
+    return length;
+}
+
+std::size_t positiveCount(const std::string& value) {
+    std::uint64_t count = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
+    if (error == std::errc::result_out_of_range) {
+        return SIZE_MAX;  // more than there can be: all of them
+    }
+    if (error != std::errc{} || end != value.data() + value.size() || count == 0) {
+        throw UsageError("'--top' takes a positive whole number, not '" + value + "'");
+    }
+    return static_cast<std::size_t>(std::min<std::uint64_t>(count, SIZE_MAX));
+}
+
 const LanguageTable& language(const std::string& code) {
     if (const LanguageTable* table = findLanguage(code)) {
         return *table;
     }
     throw UsageError("unknown language '" + code + "' (" + languageCodes() + ")");
+}
+
+// The options that only make sense with letter sequences, or only without them.
+void checkSequenceOptions(Options& options, bool ngramsGiven, bool orderGiven, bool statistics) {
+    if (options.ngramLength > 1) {
+        if (statistics) {
+            throw UsageError("--stats measures single letters and cannot be used with --ngrams=" +
+                             std::to_string(options.ngramLength));
+        }
+        if (!orderGiven) {
+            options.report.order = SortOrder::byCount;
+        }
+        return;
+    }
+    if (options.report.top != 0) {
+        throw UsageError("--top lists letter sequences: it needs --ngrams=2, 3 or 4");
+    }
+    if (options.spanWords && !ngramsGiven) {
+        throw UsageError("--span-words applies to --ngrams, which is not given");
+    }
 }
 
 }  // namespace
@@ -99,6 +145,8 @@ Options parseCommandLine(std::vector<std::filesystem::path> arguments) {
     bool optionsEnded = false;
     bool statistics = false;
     const LanguageTable* chosenLanguage = nullptr;
+    bool orderGiven = false;
+    bool ngramsGiven = false;
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         std::filesystem::path& argument = arguments[at];
         if (optionsEnded || !looksLikeOption(argument)) {
@@ -119,6 +167,14 @@ Options parseCommandLine(std::vector<std::filesystem::path> arguments) {
             chooseFormat(options, OutputFormat::json);
         } else if (const auto order = optionValue(arguments, at, "--sort")) {
             options.report.order = sortOrder(*order);
+            orderGiven = true;
+        } else if (const auto length = optionValue(arguments, at, "--ngrams")) {
+            options.ngramLength = ngramLength(*length);
+            ngramsGiven = true;
+        } else if (is(argument, "--span-words")) {
+            options.spanWords = true;
+        } else if (const auto top = optionValue(arguments, at, "--top")) {
+            options.report.top = positiveCount(*top);
         } else if (is(argument, "--stats")) {
             statistics = true;
         } else if (const auto code = optionValue(arguments, at, "--language")) {
@@ -129,6 +185,7 @@ Options parseCommandLine(std::vector<std::filesystem::path> arguments) {
             throw UsageError("unknown option '" + displayText(argument) + "'");
         }
     }
+    checkSequenceOptions(options, ngramsGiven, orderGiven, statistics);
     if (chosenLanguage != nullptr && !statistics) {
         throw UsageError("--language chooses the language of --stats, which is not given");
     }
@@ -155,6 +212,8 @@ bool readsStandardInput(const std::filesystem::path& file) {
 std::string usageText() {
     return "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count]\n"
            "                      [--stats [--language=CODE]] FILE...\n"
+           "  or:  glyphmeter-cli [--csv | --json] [--sort=alpha|count] --ngrams=N\n"
+           "                      [--span-words] [--top=K] FILE...\n"
            "  or:  glyphmeter-cli [OPTION]... --files0-from=F\n";
 }
 
@@ -180,6 +239,17 @@ std::string helpText() {
            languageCodes() +
            "\n"
            "                   (default en)\n"
+           "  --ngrams=N       count sequences of N letters instead (2 bigrams, 3 trigrams,\n"
+           "                   4 quadgrams; 1 is the letter count above): every overlapping\n"
+           "                   run of N letters standing next to each other, so any other\n"
+           "                   byte (or UTF-16 character) between two letters breaks it;\n"
+           "                   lists those that occur with count and frequency (count\n"
+           "                   divided by the sequences counted, six decimals), by count\n"
+           "                   unless --sort=alpha is given\n"
+           "  --span-words     with --ngrams: count in the letters alone, skipping every\n"
+           "                   other byte, so 'a-b cd' gives AB, BC, CD and not only CD\n"
+           "  --top=K          with --ngrams: list only the first K sequences (the totals\n"
+           "                   still count all)\n"
            "  --files0-from=F  count the files named in F instead of FILE arguments,\n"
            "                   each name ended by a NUL byte (as 'find -print0' writes\n"
            "                   them); F '-' reads the names from standard input\n"
@@ -195,6 +265,12 @@ std::string helpText() {
            "the list of --files0-from, reported with its place in the list as F:N. Files\n"
            "are counted side by side on all processors; the results keep the order given.\n"
            "\n"
+           "With --ngrams the table has a line per sequence and the number counted;\n"
+           "--csv writes ngram,count,frequency (with several files file,ngram,count,\n"
+           "frequency and the *total* lines); --json gives each object ngram_length,\n"
+           "total_ngrams and ngrams, a list of {\"ngram\", \"count\", \"frequency\"}.\n"
+           "Sequences never run from one FILE into the next.\n"
+           "\n"
            "Examples:\n"
            "  glyphmeter-cli --csv part1.txt part2.txt\n"
            "      both files, then their total, as CSV\n"
@@ -202,13 +278,17 @@ std::string helpText() {
            "      the most frequent letters first\n"
            "  glyphmeter-cli --stats --language=de brief.txt\n"
            "      index of coincidence, and chi-squared against German\n"
+           "  glyphmeter-cli --ngrams=2 --top=10 book.txt\n"
+           "      the ten most frequent letter pairs\n"
+           "  glyphmeter-cli --ngrams=4 --span-words --csv cipher.txt\n"
+           "      every quadgram of the letters, across spaces and punctuation, as CSV\n"
            "  find letters -name '*.txt' -print0 | glyphmeter-cli --csv --files0-from=-\n"
            "      every text file under letters, however many there are\n"
            "\n"
            "Counting stops after " +
            limit +
            " letters of a file: a message on standard error\n"
-           "says so and the results up to that point follow.\n"
+           "says so and the results up to that point follow (with --ngrams too).\n"
            "\n"
            "Exit status: 0 when the results were written (also when counting stopped at the\n"
            "limit), 1 when a FILE (or F, or a name in it) could not be read or the results\n"

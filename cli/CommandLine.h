@@ -16,6 +16,8 @@ enum class Action { count, showHelp, showVersion };
 struct Options {
     Action action = Action::count;
     ReportOptions report;
+    int ngramLength = 1;     // 1 counts single letters; 2 to 4 letter sequences
+    bool spanWords = false;  // sequences run across everything that is not a letter
     std::vector<std::filesystem::path> files;  // in the order given; "-" stands for standard input
     // --files0-from: the list of NUL-ended names to count instead of `files` ("-": standard input).
     std::optional<std::filesystem::path> fileList;
@@ -32,6 +34,8 @@ class UsageError : public std::runtime_error {
 // "--sort=count" or "--sort count". Throws UsageError for an unknown option or value, a missing
 // value, both formats, no file, standard input named more than once, or FILE arguments together
 // with --files0-from.
+// --ngrams=N with N from 2 to 4 lists sequences by count unless --sort is given, and rules out
+// --stats; --top needs such an N, and --span-words needs --ngrams.
 // The FILE arguments are moved into the options, so ten thousand names are held once.
 Options parseCommandLine(std::vector<std::filesystem::path> arguments);
 

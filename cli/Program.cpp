@@ -21,6 +21,8 @@
 #include "InputFile.h"
 #include "LetterCounts.h"
 #include "LetterTally.h"
+#include "NgramReports.h"
+#include "NgramTally.h"
 #include "ReaderBuffers.h"
 #include "Reports.h"
 
@@ -135,39 +137,80 @@ FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWr
     return outcome;
 }
 
+// The sequences of one file, counted into `buffers`; every failure becomes that file's message.
+struct NgramOutcome {
+    std::string name;
+    std::optional<NgramCounts> counts;
+    std::string messages;  // for standard error, before the results
+};
+
+NgramOutcome countNgramsOfFile(const FileEntry& entry, analysis::NgramOptions sequences,
+                               std::int32_t limit, analysis::ReaderBuffers& buffers) {
+    NgramOutcome outcome;
+    if (entry.problem) {
+        outcome.messages = problemLine(entry.problem->subject, entry.problem->reason);
+        return outcome;
+    }
+    outcome.name = utf8(entry.file);
+    const auto showMessage = [&](const std::string& message) {
+        outcome.messages += problemLine(outcome.name, message);
+    };
+    try {
+        analysis::InputFile input = readsStandardInput(entry.file)
+                                        ? analysis::InputFile::standardInput()
+                                        : analysis::InputFile::open(entry.file);
+        outcome.counts.emplace(
+            analysis::tallyNgrams(input, sequences, showMessage, limit, buffers));
+    } catch (const analysis::FileError& error) {
+        outcome.counts.reset();
+        outcome.messages += problemLine(error.displayPath(), error.reason());
+    } catch (const std::exception& failure) {
+        outcome.counts.reset();
+        outcome.messages += problemLine(outcome.name, failureReason(failure));
+    }
+    return outcome;
+}
+
 // Outcomes that may wait for an earlier file, per processor; results are written in batches of
 // about this many bytes while later files are ready, and at once otherwise.
 constexpr std::size_t waitingOutcomesPerWorker = 16;
 constexpr std::size_t outputBatch = std::size_t{64} << 10;
 
+// The entries of a run, the first two read ahead: they decide between the shapes for one file
+// and for several (for a list, several unless it names exactly one).
+class Entries {
+  public:
+    explicit Entries(FileNames names) : names_(std::move(names)) {
+        while (first_.size() < 2) {
+            std::optional<FileEntry> entry = names_.next();
+            if (!entry) {
+                break;
+            }
+            first_.push_back(std::move(*entry));
+        }
+        several_ = first_.size() != 1;
+    }
+    bool several() const { return several_; }
+    std::optional<FileEntry> next() {
+        if (!first_.empty()) {
+            FileEntry entry = std::move(first_.front());
+            first_.pop_front();
+            return entry;
+        }
+        return names_.next();
+    }
+
+  private:
+    FileNames names_;
+    std::deque<FileEntry> first_;
+    bool several_ = false;
+};
+
 // Counts the files side by side and writes each file's results in the order given, as soon as
 // the files before it are written, so a long run shows its progress; ends with the total when
-// there are several files (for a list, unless it names exactly one).
-int countFiles(Options options) {
-    const std::optional<std::int32_t> limit = letterLimit();
-    if (!limit) {
-        reportProblem(limitVariable,
-                      "not a whole number from 1 to " + std::to_string(analysis::letterLimit));
-        return exitUsage;
-    }
-    std::optional<FileNames> names;
-    try {
-        names.emplace(options.fileList ? FileNames::fromList(*options.fileList)
-                                       : FileNames(std::move(options.files)));
-    } catch (const analysis::FileError& error) {
-        reportProblem(error.displayPath(), error.reason());
-        return exitFailure;
-    }
-    // The first two entries decide between the shapes for one file and for several.
-    std::deque<FileEntry> firstEntries;
-    while (firstEntries.size() < 2) {
-        std::optional<FileEntry> entry = names->next();
-        if (!entry) {
-            break;
-        }
-        firstEntries.push_back(std::move(*entry));
-    }
-    const ReportWriter writer(options.report, firstEntries.size() != 1);
+// there are several files.
+int countLetterFiles(const Options& options, std::int32_t limit, Entries& names) {
+    const ReportWriter writer(options.report, names.several());
     if (!writeOutput(writer.start())) {
         return exitFailure;
     }
@@ -180,17 +223,9 @@ int countFiles(Options options) {
     std::string pending;
     const auto flush = [&] { return writeOutput(std::exchange(pending, {})); };
     InOrder<FileEntry, FileOutcome> run(
-        waitingOutcomesPerWorker * static_cast<std::size_t>(workers),
-        [&]() -> std::optional<FileEntry> {
-            if (!firstEntries.empty()) {
-                FileEntry entry = std::move(firstEntries.front());
-                firstEntries.pop_front();
-                return entry;
-            }
-            return names->next();
-        },
+        waitingOutcomesPerWorker * static_cast<std::size_t>(workers), [&] { return names.next(); },
         [&](FileEntry& entry, int worker) {
-            return countFile(entry, *limit, writer, buffers[static_cast<std::size_t>(worker)]);
+            return countFile(entry, limit, writer, buffers[static_cast<std::size_t>(worker)]);
         },
         [&](FileOutcome& outcome, bool moreReady) {
             ++entries;
@@ -215,6 +250,86 @@ int countFiles(Options options) {
         return exitFailure;
     }
     return filesCounted == entries ? exitSuccess : exitFailure;
+}
+
+// --ngrams: as countLetterFiles, with sequences instead of letters. A quadgram table is a few
+// megabytes (the counter's, each file's results, the total's), so quadgrams are counted one file
+// at a time, each with both readers, and with no results waiting: peak memory stays that of one
+// file and the total however many files there are. Shorter sequences' tables are small, and their
+// files are counted side by side as letters are.
+int countNgramFiles(const Options& options, std::int32_t limit, Entries& names) {
+    const analysis::NgramOptions sequences{options.ngramLength, options.spanWords};
+    const NgramReportWriter writer(options.report, names.several());
+    ReportSink out(writeOutput);
+    writer.start(out);
+    if (!out.flush()) {
+        return exitFailure;
+    }
+    // Only several files have a total: a quadgram count is a few megabytes.
+    std::optional<NgramCounts> total;
+    if (names.several()) {
+        total.emplace(sequences.length);
+    }
+    const bool bigTables = sequences.length >= 4;
+    const int workers = bigTables ? 1 : analysis::processorCount();
+    const std::size_t window =
+        bigTables ? 1 : waitingOutcomesPerWorker * static_cast<std::size_t>(workers);
+    std::vector<analysis::ReaderBuffers> buffers(static_cast<std::size_t>(workers));
+    std::size_t entries = 0;
+    int filesCounted = 0;
+    InOrder<FileEntry, NgramOutcome> run(
+        window, [&] { return names.next(); },
+        [&](FileEntry& entry, int worker) {
+            return countNgramsOfFile(entry, sequences, limit,
+                                     buffers[static_cast<std::size_t>(worker)]);
+        },
+        [&](NgramOutcome& outcome, bool moreReady) {
+            ++entries;
+            if (!outcome.messages.empty()) {
+                // Standard error in its place between the results, as when counted one by one.
+                if (!out.flush()) {
+                    return false;
+                }
+                writeError(outcome.messages);
+            }
+            if (outcome.counts) {
+                if (total) {
+                    total->add(*outcome.counts);
+                }
+                ++filesCounted;
+                writer.file(outcome.name, *outcome.counts, out);
+            }
+            return moreReady && !out.failed() ? true : out.flush();
+        });
+    if (!run.run(workers)) {
+        return exitFailure;
+    }
+    if (total) {
+        writer.finish(*total, filesCounted, out);
+    }
+    if (!out.flush()) {
+        return exitFailure;
+    }
+    return static_cast<std::size_t>(filesCounted) == entries ? exitSuccess : exitFailure;
+}
+
+int countFiles(Options options) {
+    const std::optional<std::int32_t> limit = letterLimit();
+    if (!limit) {
+        reportProblem(limitVariable,
+                      "not a whole number from 1 to " + std::to_string(analysis::letterLimit));
+        return exitUsage;
+    }
+    std::optional<Entries> names;
+    try {
+        names.emplace(options.fileList ? FileNames::fromList(*options.fileList)
+                                       : FileNames(std::move(options.files)));
+    } catch (const analysis::FileError& error) {
+        reportProblem(error.displayPath(), error.reason());
+        return exitFailure;
+    }
+    return options.ngramLength > 1 ? countNgramFiles(options, *limit, *names)
+                                   : countLetterFiles(options, *limit, *names);
 }
 
 int run(std::vector<std::filesystem::path> arguments) {

@@ -3,6 +3,7 @@
 // few kilobytes at most) and written by the caller as soon as it is ready.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@ struct ReportOptions {
     // When set, the table and JSON add the index of coincidence and chi-squared against this
     // language for each file and the total (CSV holds letters only).
     const LanguageTable* statistics = nullptr;
+    // Letter sequences (--ngrams): list only the first `top` of them; 0 lists all.
+    std::size_t top = 0;
 };
 
 // How many columns the text bar of a letter takes: the window's bar growth in twips at 100 twips

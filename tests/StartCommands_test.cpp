@@ -15,10 +15,9 @@
 #include <memory>
 #include <optional>
 
-#include "CommonDialog.h"
+#include "FileOpenDialog.h"
 #include "help/HelpWindow.h"
-#include "help/frmHelp.h"
-#include "main/frmGlyphmeter.h"
+#include "main/MainWindow.h"
 
 using namespace glyphmeter::ui;
 
@@ -67,7 +66,7 @@ std::unique_ptr<QTimer> answerFileDialogs(std::function<void(QFileDialog*)> answ
 int openHelpWindows() {
     int count = 0;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        count += qobject_cast<frmHelp*>(window) && window->isVisible() ? 1 : 0;
+        count += qobject_cast<HelpWindow*>(window) && window->isVisible() ? 1 : 0;
     }
     return count;
 }
@@ -80,8 +79,8 @@ class StartCommandsTest : public QObject {
   private slots:
     void cleanup() {
         // Every test starts without a help window.
-        if (frmHelp* help = HelpWindow::current()) {
-            QPointer<frmHelp> closing(help);
+        if (HelpWindow* help = HelpWindow::instance()) {
+            QPointer<HelpWindow> closing(help);
             help->close();
             QTRY_VERIFY(closing.isNull());
         }
@@ -89,10 +88,10 @@ class StartCommandsTest : public QObject {
 
     void selectFileFillsThePathBoxAfterConfirmAndCancel() {
         FakeFileDialog dialog;
-        frmGlyphmeter::Services services;
+        MainWindow::Services services;
         services.chooseFile = dialog.chooser();
-        frmGlyphmeter window(services);
-        QVERIFY(window.findChild<CommonDialog*>(QStringLiteral("cdbSourceFile")));
+        MainWindow window(services);
+        QVERIFY(window.findChild<FileOpenDialog*>(QStringLiteral("cdbSourceFile")));
 
         // A cancel before any confirmation: the component reports an empty name, and the path
         // box takes it like any other.
@@ -120,13 +119,13 @@ class StartCommandsTest : public QObject {
     void commonDialogKeepsTheLastConfirmedName() {
         QWidget owner;
         FakeFileDialog dialog;
-        CommonDialog component(&owner, dialog.chooser());
-        QCOMPARE(component.FileName(), QString());
-        component.setDialogTitle(QStringLiteral("Pick"));
+        FileOpenDialog component(&owner, dialog.chooser());
+        QCOMPARE(component.fileName(), QString());
+        component.setTitle(QStringLiteral("Pick"));
         dialog.answers = {QStringLiteral("C:/a b/c.txt"), std::nullopt};
-        component.ShowOpen();
-        component.ShowOpen();
-        QCOMPARE(component.FileName(), QStringLiteral("C:/a b/c.txt"));
+        component.showOpen();
+        component.showOpen();
+        QCOMPARE(component.fileName(), QStringLiteral("C:/a b/c.txt"));
         QCOMPARE(dialog.titles, QStringList({"Pick", "Pick"}));
     }
 
@@ -164,12 +163,12 @@ class StartCommandsTest : public QObject {
     }
 
     void helpOpensOneModelessWindowWithoutOwner() {
-        frmGlyphmeter window;
+        MainWindow window;
         window.show();
         for (int press = 0; press < 3; ++press) {
             QTest::mouseClick(button(window, "btnHelp"), Qt::LeftButton);
         }
-        frmHelp* help = HelpWindow::current();
+        HelpWindow* help = HelpWindow::instance();
         QVERIFY(help);
         QVERIFY(help->isVisible());
         QVERIFY(!help->parentWidget());
@@ -180,17 +179,17 @@ class StartCommandsTest : public QObject {
     }
 
     void helpReopensFreshAtItsStartPositionAfterClosing() {
-        frmGlyphmeter window;
+        MainWindow window;
         window.show();
         QTest::mouseClick(button(window, "btnHelp"), Qt::LeftButton);
-        QPointer<frmHelp> first(HelpWindow::current());
+        QPointer<HelpWindow> first(HelpWindow::instance());
         first->move(20, 30);
         first->close();
         QTRY_VERIFY(first.isNull());
-        QVERIFY(!HelpWindow::current());
+        QVERIFY(!HelpWindow::instance());
 
         QTest::mouseClick(button(window, "btnHelp"), Qt::LeftButton);
-        frmHelp* second = HelpWindow::current();
+        HelpWindow* second = HelpWindow::instance();
         QVERIFY(second);
         QCOMPARE(second->geometry(), QRect(407, 115, 472, 472));
         QCOMPARE(openHelpWindows(), 1);
@@ -199,7 +198,7 @@ class StartCommandsTest : public QObject {
     // Run last: it runs the application's event loop until the program would end.
     void programEndsWhenTheLastWindowCloses() {
         QVERIFY(QApplication::quitOnLastWindowClosed());
-        frmGlyphmeter window;
+        MainWindow window;
         window.show();
         QTest::mouseClick(button(window, "btnHelp"), Qt::LeftButton);
         QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
@@ -209,7 +208,7 @@ class StartCommandsTest : public QObject {
         QTimer::singleShot(0, &window, [&] {
             window.close();
             QTimer::singleShot(100, qApp, [&] {
-                frmHelp* help = HelpWindow::current();
+                HelpWindow* help = HelpWindow::instance();
                 helpOpenAfterMainClosed = help && help->isVisible() && lastWindowClosed.isEmpty();
                 helpClosed = true;
                 help->close();

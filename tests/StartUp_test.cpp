@@ -5,18 +5,29 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
+#include <QWindow>
 
 #include "StartUp.h"
 #include "TempDir.h"
-#include "main/frmGlyphmeter.h"
+#include "main/MainWindow.h"
 
 using glyphmeter::testing::TempDir;
-using glyphmeter::ui::frmGlyphmeter;
+using glyphmeter::ui::MainWindow;
 
 namespace {
 
 const QString noFileMessage =
     QStringLiteral("Please select an input file before attempting to calculate frequencies.");
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -64,12 +75,12 @@ class StartUpTest : public QObject {
             name.isEmpty() ? QString()
                            : QString::fromStdString((dir.path() / name.toStdString()).string());
         QStringList shown;
-        frmGlyphmeter::Services services;
+        MainWindow::Services services;
         services.showMessage = [&](QWidget* parent, const QString& text) {
             QVERIFY(parent->isVisible());
             shown << text;
         };
-        frmGlyphmeter window(services);
+        MainWindow window(services);
 
         glyphmeter::app::showWindow(window, path);
         QVERIFY(window.isVisible());
@@ -77,6 +88,39 @@ class StartUpTest : public QObject {
         QTRY_COMPARE(totalLabel->text() + shown.join(u'|'), total + messages.join(u'|'));
         QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))->text(),
                  path.isEmpty() ? QStringLiteral("Select a source file...") : path);
+    }
+
+    // A long count blocks the window: it must already be on the screen, with the hourglass.
+    void fileIsCountedOnceTheWindowIsPainted() {
+        TempDir dir;
+        const QString path =
+            QString::fromStdString(dir.write("hello.txt", "Hello, World").string());
+        MainWindow* shown = nullptr;
+        PaintCounter painting;
+        int paintsBeforeCount = -1;
+        bool exposedAtCount = false;
+        Qt::CursorShape pointerAtCount = Qt::ArrowCursor;
+        MainWindow::Services services;
+        services.countLetters = [&](const std::filesystem::path& file,
+                                    const glyphmeter::analysis::MessageSink& showMessage,
+                                    std::int32_t limit) {
+            paintsBeforeCount = painting.paints;
+            exposedAtCount = shown->windowHandle()->isExposed();
+            pointerAtCount = shown->cursor().shape();
+            return glyphmeter::analysis::tallyLetters(file, showMessage, limit);
+        };
+        MainWindow window(services);
+        shown = &window;
+        window.installEventFilter(&painting);
+
+        glyphmeter::app::showWindow(window, path);
+        QCOMPARE(paintsBeforeCount, -1);
+        const auto* totalLabel = window.findChild<QLabel*>(QStringLiteral("lblTotalChars"));
+        QTRY_COMPARE(totalLabel->text(), QStringLiteral(" 10"));
+        QVERIFY(paintsBeforeCount > 0);
+        QVERIFY(exposedAtCount);
+        QCOMPARE(pointerAtCount, Qt::WaitCursor);
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     }
 
     void helpAndVersionNeedNoDisplay_data() {

@@ -93,7 +93,7 @@ class ToolkitTest : public QObject {
         letters.adopt(first);
         window.show();
 
-        Label* copy = letters.load(12);
+        Label* copy = letters.createElement(12);
         QCOMPARE(copy->objectName(), QStringLiteral("LabelChar(12)"));
         QCOMPARE(window.findChild<Label*>(QStringLiteral("LabelChar(12)")), copy);
         QVERIFY(copy->isHidden());
@@ -106,7 +106,7 @@ class ToolkitTest : public QObject {
         QCOMPARE(copy->alignment(), first->alignment());
         QCOMPARE(letters.count(), 2);
         // Loading an index again gives the same control, never a second one.
-        QCOMPARE(letters.load(12), copy);
+        QCOMPARE(letters.createElement(12), copy);
         QCOMPARE(letters.count(), 2);
         QCOMPARE(letters[5], nullptr);
     }
@@ -119,7 +119,7 @@ class ToolkitTest : public QObject {
         first->setBorderColor(Qt::darkGreen);
         ControlArray<LineShape> bars(QStringLiteral("freqLine"));
         bars.adopt(first);
-        LineShape* copy = bars.load(1);
+        LineShape* copy = bars.createElement(1);
         QCOMPARE(copy->borderWidth(), 5);
         QCOMPARE(copy->borderColor(), QColor(Qt::darkGreen));
         QCOMPARE(copy->y1(), 360.0f);
@@ -132,8 +132,8 @@ class ToolkitTest : public QObject {
         auto* above = new Label(&window);  // created later: drawn over the family
         ControlArray<Label> labels(QStringLiteral("lbl"));
         labels.adopt(first);
-        Label* one = labels.load(1);
-        Label* two = labels.load(2);
+        Label* one = labels.createElement(1);
+        Label* two = labels.createElement(2);
         const QObjectList order = window.children();  // back to front
         QVERIFY(order.indexOf(first) < order.indexOf(one));
         QVERIFY(order.indexOf(one) < order.indexOf(two));

@@ -1,10 +1,10 @@
 // Control arrays: a named family of like controls of one window, addressed by an integer index.
 //
 // The window creates the designed element itself and adopts it (element 0 of the letter rows;
-// element 1 of a heading array); it is the template. load(index) creates another element as a copy
-// of the template's appearance (Control::copyAppearanceFrom: size, font, colours, alignment,
-// background style, line width), at the template's position, hidden, stacked just above the
-// highest-indexed element so far. Every element's objectName is "name(index)", such as
+// element 1 of a heading array); it is the template. createElement(index) creates another element
+// as a copy of the template's appearance (Control::copyAppearanceFrom: size, font, colours,
+// alignment, background style, line width), at the template's position, hidden, stacked just above
+// the highest-indexed element so far. Every element's objectName is "name(index)", such as
 // "lblCount(12)".
 //
 // The window owns the elements through Qt's parent; the array only addresses them.
@@ -30,7 +30,7 @@ class ControlArray {
     explicit ControlArray(QString name) : name_(std::move(name)) {}
 
     // Registers `designed`, created by the window from its design, as element `index` and names
-    // it. The first element adopted is the template of every element loaded later.
+    // it. The first element adopted is the template of every element created later.
     Control* adopt(Control* designed, int index = 0) {
         designed->setObjectName(elementName(name_, index));
         elements_.emplace(index, designed);
@@ -44,7 +44,7 @@ class ControlArray {
     int count() const { return static_cast<int>(elements_.size()); }
     bool contains(int index) const { return elements_.contains(index); }
 
-    // Element `index`, or nullptr when it has not been loaded.
+    // Element `index`, or nullptr when it has not been created.
     Control* operator[](int index) const {
         const auto found = elements_.find(index);
         return found == elements_.end() ? nullptr : found->second.data();
@@ -52,7 +52,7 @@ class ControlArray {
 
     // Creates element `index` as a hidden copy of the template and returns it. An element that
     // already exists is returned as it is, so no index ever names two controls.
-    Control* load(int index) {
+    Control* createElement(int index) {
         if (Control* existing = (*this)[index]) {
             return existing;
         }

@@ -21,6 +21,22 @@ struct Box {
 
 QRect twipsRect(const Box& box);
 
+// One control of a fixed-layout window: the objectName it is found by (tests and style sheets use
+// it; an element of a control array adds its index, "name(3)") and its rectangle in twips.
+struct DesignedControl {
+    const char* objectName;
+    Box box;
+};
+
+// A line shape: its objectName and its two ends in twips.
+struct DesignedLine {
+    const char* objectName;
+    float x1;
+    float y1;
+    float x2;
+    float y2;
+};
+
 // The background of both windows.
 inline const QColor windowGrey(224, 224, 224);
 // The text colour of the light desktop theme the backgrounds were chosen for.

@@ -1,20 +1,60 @@
-// The program's one reference to the help window.
+// The help window: the program's name and version, the maker's web address as a link,
+// instructions, a notice on free distribution with the store banner as a link, and a warranty
+// notice. Its only behaviour is that of the two links. The program has at most one.
 #pragma once
+
+#include <QWidget>
+
+class QLabel;
 
 namespace glyphmeter::ui {
 
-class frmHelp;
+class Label;
+class LineShape;
+class MultiLineTextBox;
 
-namespace HelpWindow {
+class HelpWindow : public QWidget {
+    Q_OBJECT
 
-// The help window while it is open, otherwise nullptr.
-frmHelp* current();
+  public:
+    // A top-level window with no owner, built in its designed state and placed at its designed
+    // start position; show() shows it. The caller decides its lifetime.
+    HelpWindow();
 
-// Shows the help window modeless and without an owner, and brings it to the front. When none is
-// open it is first built from its design, at its start position; closing it destroys it, so the
-// next call builds a fresh one. There is never more than one.
-frmHelp* show();
+    // The program's help window: shows it modeless and without an owner, and brings it to the
+    // front. When none is open it is first built from its design, at its start position; closing
+    // it destroys it, so the next call builds a fresh one. There is never more than one.
+    static HelpWindow* showInstance();
+    // The help window while it is open, otherwise nullptr.
+    static HelpWindow* instance();
 
-}  // namespace HelpWindow
+    // The two links: each asks the shell once to open its fixed address, on behalf of this
+    // window, and ignores the outcome.
+    void openStoreLink();
+    void openMakerLink();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void createWindow();
+    void createLabels();
+    void createLine();
+    void createTextBoxes();
+    void createPictures();
+    void setTabOrder();
+
+    Label* titleLabel = nullptr;
+    Label* makerLink = nullptr;
+    Label* registrationHeading = nullptr;
+    Label* warrantyHeading = nullptr;
+    Label* instructionsHeading = nullptr;
+    LineShape* titleRule = nullptr;
+    MultiLineTextBox* warrantyText = nullptr;
+    MultiLineTextBox* distributionText = nullptr;
+    MultiLineTextBox* instructionsText = nullptr;
+    QLabel* decoration = nullptr;
+    QLabel* storeBanner = nullptr;
+};
 
 }  // namespace glyphmeter::ui

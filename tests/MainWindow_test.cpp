@@ -38,12 +38,12 @@
 #include "LetterTally.h"
 #include "LineShape.h"
 #include "TempDir.h"
-#include "main/frmGlyphmeter.h"
+#include "main/MainWindow.h"
 
 using glyphmeter::testing::TempDir;
-using glyphmeter::ui::frmGlyphmeter;
 using glyphmeter::ui::Label;
 using glyphmeter::ui::LineShape;
+using glyphmeter::ui::MainWindow;
 
 namespace {
 
@@ -75,16 +75,16 @@ QString helloWorldTable(QChar separator) {
 struct Fixture {
     QStringList messages;
     QList<Qt::CursorShape> pointersDuringMessages;
-    std::unique_ptr<frmGlyphmeter> window;
+    std::unique_ptr<MainWindow> window;
 
     explicit Fixture(std::int32_t limit = glyphmeter::analysis::letterLimit) {
-        frmGlyphmeter::Services services;
+        MainWindow::Services services;
         services.showMessage = [this](QWidget* parent, const QString& text) {
             messages.append(text);
             pointersDuringMessages.append(parent->cursor().shape());
         };
         services.letterLimit = limit;
-        window = std::make_unique<frmGlyphmeter>(services);
+        window = std::make_unique<MainWindow>(services);
     }
 
     template <class T = QWidget>
@@ -199,7 +199,7 @@ class MainWindowTest : public QObject {
 
     void windowIsFixedWithCloseBoxOnlyAndOpensWhereDesigned() {
         Fixture f;
-        frmGlyphmeter& w = *f.window;
+        MainWindow& w = *f.window;
         QCOMPARE(w.windowTitle(), QStringLiteral("Glyphmeter"));
         QCOMPARE(w.size(), QSize(529, 478));
         QCOMPARE(w.minimumSize(), w.maximumSize());
@@ -319,19 +319,18 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.bar(25)->borderWidth(), 5);
     }
 
-    void resetModeCreatesNothingAndRestoresTheGrid() {
+    void resettingCreatesNothingAndRestoresTheGrid() {
         Fixture f;
         TempDir dir;
         f.calculate(QString::fromStdString(dir.write("hello.txt", "Hello, World").string()));
         QVERIFY(!f.gridIsReset());
-        f.window->initialize(QStringLiteral("First"));
-        f.window->initialize(QStringLiteral("first "));
+        f.window->resetLetterRows();
         QVERIFY(f.gridIsReset());
         QCOMPARE(f.elementCount(QStringLiteral("lblFreq")), 26);
         QCOMPARE(f.row("LabelChar", 25)->twipsTop(), 6490.0f);
         QCOMPARE(f.row("LabelChar", 25)->text(), QStringLiteral("Z"));
-        // A second "first" creates no second control for any index either.
-        f.window->initialize(QStringLiteral("first"));
+        // Building the rows again creates no second control for any index either.
+        f.window->buildLetterRows();
         QCOMPARE(f.elementCount(QStringLiteral("freqLine")), 26);
     }
 
@@ -705,10 +704,20 @@ class MainWindowTest : public QObject {
         rightClick(f.row("lblCount", 7));
         QCOMPARE(menus, QStringList{"Copy Results Ctrl+C"});
         QCOMPARE(QApplication::clipboard()->text(), helloWorldTable(u'\t'));
+
+        // From the keyboard (Shift+F10, the menu key) with the focus anywhere but the path box.
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.control(QStringLiteral("btnHelp"))->setFocus();
+        QTest::keyClick(f.control(QStringLiteral("btnHelp")), Qt::Key_F10, Qt::ShiftModifier);
+        // The menu key, as the platform reports it to the window.
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(f.window->windowHandle(), &menuKey);
+        QCOMPARE(menus, QStringList(3, QStringLiteral("Copy Results Ctrl+C")));
     }
 
     void realMessageBoxIsModalTitledWithOneOkButtonAndNoIcon() {
-        frmGlyphmeter window;
+        MainWindow window;
         window.show();
         QString title, text;
         QMessageBox::Icon icon = QMessageBox::Information;
@@ -746,4 +755,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "frmGlyphmeter_test.moc"
+#include "MainWindow_test.moc"

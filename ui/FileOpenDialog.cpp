@@ -1,5 +1,5 @@
 // The file-open dialog component over QFileDialog.
-#include "CommonDialog.h"
+#include "FileOpenDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -18,16 +18,16 @@ std::optional<QString> nativeFileChooser(QWidget* parent, const QString& title) 
     return QDir::toNativeSeparators(path);
 }
 
-CommonDialog::CommonDialog(QWidget* window, FileChooser chooser)
+FileOpenDialog::FileOpenDialog(QWidget* window, FileChooser chooser)
     : QObject(window), chooser_(std::move(chooser)) {}
 
-void CommonDialog::ShowOpen() {
+void FileOpenDialog::showOpen() {
     if (const std::optional<QString> chosen = chooser_(qobject_cast<QWidget*>(parent()), title_)) {
         fileName_ = *chosen;
     }
 }
 
-FileChooser CommonDialog::replaceChooser(FileChooser chooser) {
+FileChooser FileOpenDialog::replaceChooser(FileChooser chooser) {
     return std::exchange(chooser_, std::move(chooser));
 }
 

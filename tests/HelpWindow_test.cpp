@@ -8,12 +8,12 @@
 #include <QWindow>
 #include <vector>
 
+#include "HelpWindow.h"
 #include "HyperlinkModule.h"
 #include "Label.h"
 #include "LineShape.h"
 #include "MultiLineTextBox.h"
 #include "WebAddresses.h"
-#include "frmHelp.h"
 
 using namespace glyphmeter::ui;
 
@@ -46,12 +46,12 @@ Control* control(const QWidget& window, const char* name) {
 
 }  // namespace
 
-class frmHelpTest : public QObject {
+class HelpWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
     void windowSettings() {
-        frmHelp window;
+        HelpWindow window;
         QCOMPARE(window.objectName(), QStringLiteral("frmHelp"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Glyphmeter Help"));
         QCOMPARE(window.geometry(), QRect(407, 115, 472, 472));
@@ -83,12 +83,12 @@ class frmHelpTest : public QObject {
     void controlGeometry() {
         QFETCH(QString, name);
         QFETCH(QRect, pixels);
-        frmHelp window;
+        HelpWindow window;
         QCOMPARE(control(window, name.toLatin1())->geometry(), pixels);
     }
 
     void drawingOrderFrontToBack() {
-        frmHelp window;
+        HelpWindow window;
         QStringList backToFront;
         for (QObject* child : window.children()) {
             if (child->isWidgetType()) {
@@ -101,7 +101,7 @@ class frmHelpTest : public QObject {
     }
 
     void fontsAndColours() {
-        frmHelp window;
+        HelpWindow window;
         const QColor purple(192, 0, 192);
         for (const char* name : {"Label1", "Label2"}) {
             const QFont font = control(window, name)->font();
@@ -143,7 +143,7 @@ class frmHelpTest : public QObject {
         dark.setColor(QPalette::Window, QColor(40, 40, 40));
         dark.setColor(QPalette::Base, QColor(30, 30, 30));
         QApplication::setPalette(dark);
-        frmHelp window;
+        HelpWindow window;
         QApplication::setPalette(original);
 
         for (const char* name : {"Label1", "Label3", "Label4", "Label5"}) {
@@ -160,7 +160,7 @@ class frmHelpTest : public QObject {
     }
 
     void captions() {
-        frmHelp window;
+        HelpWindow window;
         QCOMPARE(control<QLabel>(window, "Label1")->text(), QStringLiteral("Glyphmeter v1.5"));
         QCOMPARE(control<QLabel>(window, "Label2")->text(),
                  QString::fromUtf8(WebAddresses::makerHost));
@@ -171,7 +171,7 @@ class frmHelpTest : public QObject {
     }
 
     void instructionsTextIsExact() {
-        frmHelp window;
+        HelpWindow window;
         QCOMPARE(control<MultiLineTextBox>(window, "Text3")->text(),
                  QStringLiteral("Use the select file button to select your input file.  \r\n"
                                 "This is the file containing the text that you want \r\n"
@@ -193,7 +193,7 @@ class frmHelpTest : public QObject {
     void textBoxesShowWholeTextWithoutScrolling() {
         QFETCH(QString, name);
         QFETCH(int, lines);
-        frmHelp window;
+        HelpWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* box = control<MultiLineTextBox>(window, name.toLatin1());
@@ -225,7 +225,7 @@ class frmHelpTest : public QObject {
         QFETCH(QPoint, where);
         QFETCH(QString, address);
         RecordingShell shell;
-        frmHelp window;
+        HelpWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, where);
@@ -251,7 +251,7 @@ class frmHelpTest : public QObject {
             return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n')
                                                   : QStringList();
         };
-        frmHelp window;
+        HelpWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QString store = QString::fromStdString(WebAddresses::storeAffiliateHome());
@@ -273,7 +273,7 @@ class frmHelpTest : public QObject {
 
     void nothingElseReactsToAClick() {
         RecordingShell shell;
-        frmHelp window;
+        HelpWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         // Title, the three headings, the three text boxes, the picture, bare window.
@@ -289,7 +289,7 @@ class frmHelpTest : public QObject {
     }
 
     void pointingHandOnlyOverTheLinks() {
-        frmHelp window;
+        HelpWindow window;
         for (const char* name : {"AmazonLink", "Label2"}) {
             const QCursor cursor = control(window, name)->cursor();
             QCOMPARE(cursor.shape(), Qt::BitmapCursor);
@@ -307,7 +307,7 @@ class frmHelpTest : public QObject {
     }
 
     void picturesAtNaturalSizeNeverScaled() {
-        frmHelp window;
+        HelpWindow window;
         auto* banner = control<QLabel>(window, "AmazonLink");
         QCOMPARE(banner->pixmap().size(), QSize(120, 90));
         QCOMPARE(banner->palette().color(QPalette::Window), QColor(224, 224, 224));
@@ -324,7 +324,7 @@ class frmHelpTest : public QObject {
     }
 
     void tabOrderRunsThroughTheTextBoxes() {
-        frmHelp window;
+        HelpWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.activateWindow();
@@ -340,5 +340,5 @@ class frmHelpTest : public QObject {
     }
 };
 
-QTEST_MAIN(frmHelpTest)
-#include "frmHelp_test.moc"
+QTEST_MAIN(HelpWindowTest)
+#include "HelpWindow_test.moc"

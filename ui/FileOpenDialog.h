@@ -21,21 +21,21 @@ std::optional<QString> nativeFileChooser(QWidget* parent, const QString& title);
 
 // A dialog component owned by a window: invisible itself, it shows the dialog on demand and then
 // remembers the file name. Create it as a child of the window the dialog belongs to.
-class CommonDialog : public QObject {
+class FileOpenDialog : public QObject {
     Q_OBJECT
 
   public:
-    explicit CommonDialog(QWidget* window, FileChooser chooser = nativeFileChooser);
+    explicit FileOpenDialog(QWidget* window, FileChooser chooser = nativeFileChooser);
 
-    void setDialogTitle(const QString& title) { title_ = title; }
-    const QString& DialogTitle() const { return title_; }
+    void setTitle(const QString& title) { title_ = title; }
+    const QString& title() const { return title_; }
 
     // Shows the modal file-open dialog over the owning window and returns when the user closes it.
-    // A cancel is not an error: it leaves FileName() as it was.
-    void ShowOpen();
+    // A cancel is not an error: it leaves fileName() as it was.
+    void showOpen();
 
     // The full path of the file last confirmed; empty until the first confirmation.
-    const QString& FileName() const { return fileName_; }
+    const QString& fileName() const { return fileName_; }
 
     // Replaces the dialog, for tests; returns the previous one.
     FileChooser replaceChooser(FileChooser chooser);

@@ -1,0 +1,86 @@
+// Counting letter sequences (n-grams of 2 to 4 letters) in text, a piece at a time.
+//
+// Text here is one byte per character: 'A'..'Z' and 'a'..'z' are letters, every other byte is
+// not (UTF-16 text is narrowed to such bytes first). A sequence is N letters in a row; by default
+// any character that is not a letter breaks the row, and with `spanWords` only the letters count,
+// as if every other character had been taken out of the text.
+//
+// The counter keeps its own table and never resets it, so the pieces of a file can be counted one
+// after another, or apart and in any order, and joined afterwards:
+//   - count() counts the sequences that lie wholly inside one piece, as if it stood alone, and
+//     returns the piece's state: the last N-1 letters that may still begin a sequence;
+//   - join() then adds the sequences that run from the end of everything before a piece into the
+//     piece (given the state before it) and returns the state after the piece.
+// Counting pieces apart and joining them in text order gives exactly the counts of the whole text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "LetterKernels.h"
+
+namespace glyphmeter::analysis {
+
+struct NgramOptions {
+    int length = 2;          // N, 2 to 4
+    bool spanWords = false;  // count in the stream of letters alone
+};
+
+// The last letters seen, five bits each, the latest lowest; 26 stands for "no letter here".
+using NgramState = std::uint64_t;
+
+class NgramCounter {
+  public:
+    // `kernel` is the letter-counting kernel whose instruction set the counter may use too.
+    // Throws std::invalid_argument for a length outside 2 to 4.
+    explicit NgramCounter(NgramOptions options, const LetterKernel& kernel = activeKernel());
+    NgramCounter(NgramCounter&&) noexcept = default;
+    NgramCounter& operator=(NgramCounter&&) noexcept = default;
+    ~NgramCounter();
+
+    const NgramOptions& options() const { return options_; }
+
+    // The state before any text.
+    NgramState startState() const;
+
+    // Counts the sequences wholly inside `text`; returns the state at its end, as if `text` had
+    // been preceded by nothing.
+    NgramState count(std::span<const std::byte> text);
+
+    // Adds the sequences that begin before `text` and end in it, given the state `before` it and
+    // the state `alone` that count(text) returned; returns the state after `text`.
+    NgramState join(NgramState before, std::span<const std::byte> text, NgramState alone);
+
+    // Counts (or, with `sign` -1, takes away) the sequences of `text` one character at a time,
+    // starting from `state`; returns the state after it. The slow path for a few characters.
+    NgramState countPlainly(NgramState state, std::span<const std::byte> text, int sign = 1);
+
+    // Adds the counts of `other`, a counter with the same options, to this one's; counts of one
+    // file fit: they stay below the letter limit.
+    void add(const NgramCounter& other);
+
+    // Adds this counter's counts to `counts`, which has 26^N slots: the sequence's letters as the
+    // digits of a number in base 26, the first letter the most significant (AA, AB, ... ZZ).
+    void addTo(std::span<std::uint32_t> counts) const;
+
+  private:
+    NgramOptions options_;
+    std::size_t (*pack_)(const std::uint8_t*, std::size_t, std::uint8_t*);
+    // One slot for each N digits 0..26 (26: not a letter), and the slots of sequences that are
+    // not letters alone take the counts that would otherwise need a test for every character.
+    std::vector<std::uint32_t> table_;
+};
+
+// The state before any text, for sequences of `length` letters.
+NgramState ngramStartState(int length);
+
+// The number of sequences of `length` letters: 26^length.
+std::size_t ngramSlots(int length);
+
+// Whether byte `b` is a letter, and which (0 for A or a, 25 for Z or z), or 26.
+int ngramLetter(std::byte b);
+
+}  // namespace glyphmeter::analysis
