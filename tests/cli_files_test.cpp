@@ -1,8 +1,9 @@
 // glyphmeter-cli over many files: counted side by side yet exactly as one by one, the names from
-// --files0-from, and a reader thread's failure reported like any other.
+// --files0-from (for letters and sequences), and a reader thread's failure reported like any other.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -137,8 +138,73 @@ TEST(CommandLineFiles, files0_from_reads_nul_ended_names_from_a_file_or_standard
     EXPECT_EQ(unreadable.standardOutput, "");
 }
 
+// --ngrams over names read with --files0-from: files of every size (one several blocks long, one
+// UTF-16), a missing one and an empty name among them, counted side by side (bigrams) or one at a
+// time (quadgrams): each file's sequences are those of counting it alone, the messages come in
+// list order, and the total adds up every file's sequences.
+TEST(CommandLineFiles, ngrams_of_listed_files_are_those_of_each_file_counted_alone) {
+    TempDir dir;
+    std::vector<std::string> files;
+    std::string list;
+    for (int i = 0; i < 30; ++i) {
+        std::string file;
+        if (i == 9) {
+            file = (dir.path() / "missing").string();
+        } else if (i == 17) {
+            file = dir.write("utf16", std::string("\xff\xfeT\0h\0e\0 \0e\0n\0d\0", 16)).string();
+        } else {
+            const std::size_t size = i == 23 ? (std::size_t{5} << 19) + 3 : i * i * 7;
+            std::string text;
+            for (std::size_t at = 0; at < size; ++at) {
+                text += "Sphinx of black quartz, judge my vow!\n"[(at * 5 + i) % 38];
+            }
+            file = dir.write("f" + std::to_string(i), text).string();
+        }
+        files.push_back(file);
+        list += file + '\0' + (i == 12 ? std::string(1, '\0') : "");
+    }
+    ProcessRun fromInput;
+    fromInput.standardInput = list;
+    const std::vector<std::vector<std::string>> optionSets{{"--ngrams=2"},
+                                                           {"--ngrams=4", "--span-words"}};
+    for (const std::vector<std::string>& options : optionSets) {
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {"--csv", "--files0-from=-"});
+        const ProcessResult all = cli(arguments, fromInput);
+        EXPECT_EQ(all.exitStatus, 1);
+        std::string expectedErrors;
+        std::uint64_t sequences = 0;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            std::vector<std::string> one = options;
+            one.insert(one.end(), {"--csv", files[i]});
+            const ProcessResult alone = cli(one);
+            expectedErrors += alone.standardError;
+            if (i == 12) {
+                expectedErrors += "glyphmeter-cli: -:14: invalid zero-length file name\n";
+            }
+            const std::string lines =
+                alone.standardOutput.substr(alone.standardOutput.find('\n') + 1);
+            ASSERT_EQ(linesOf(all.standardOutput, files[i]), lines) << options[0] << files[i];
+            for (std::size_t at = 0; (at = lines.find(',', at)) != std::string::npos;) {
+                sequences += std::stoull(lines.substr(at + 1));
+                at = lines.find('\n', at);
+            }
+        }
+        EXPECT_EQ(all.standardError, expectedErrors) << options[0];
+        const std::string total = linesOf(all.standardOutput, "*total*");
+        std::uint64_t totalSequences = 0;
+        for (std::size_t at = 0; (at = total.find(',', at)) != std::string::npos;) {
+            totalSequences += std::stoull(total.substr(at + 1));
+            at = total.find('\n', at);
+        }
+        EXPECT_EQ(totalSequences, sequences) << options[0];
+        EXPECT_GT(sequences, 0u);
+    }
+}
+
 // The second reader of a large file fails as it starts, as when no memory is left for its buffer:
-// that file is reported with the reason, the next is still counted, and the status is 1.
+// that file is reported with the reason, the next is still counted, and the status is 1; for
+// letters and sequences alike.
 TEST(CommandLineFiles, failure_in_a_reader_thread_is_that_files_failure) {
     if (analysis::processorCount() < 2) {
         GTEST_SKIP() << "one processor: the tally never starts a second reader";
@@ -147,18 +213,33 @@ TEST(CommandLineFiles, failure_in_a_reader_thread_is_that_files_failure) {
     const std::string large =
         dir.write("large.txt", std::string(std::size_t{3} << 20, 'a')).string();
     const std::string small = dir.write("small.txt", "Hello, World").string();
-    analysis::detail::secondReaderStarting = [] { throw std::bad_alloc(); };
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
-    const int status = cli::runProgram({"--csv", large, small});
-    const std::string output = ::testing::internal::GetCapturedStdout();
-    const std::string errors = ::testing::internal::GetCapturedStderr();
-    analysis::detail::secondReaderStarting = nullptr;
-    EXPECT_EQ(status, cli::exitFailure);
-    EXPECT_EQ(errors,
-              "glyphmeter-cli: " + large + ": " + std::generic_category().message(ENOMEM) + "\n");
-    EXPECT_EQ(linesOf(output, small), helloCsv.substr(helloCsv.find('\n') + 1));
-    EXPECT_EQ(linesOf(output, large), "");
+    const struct {
+        std::vector<std::string> options;
+        std::string smallLines;
+    } cases[] = {
+        {{"--csv"}, helloCsv.substr(helloCsv.find('\n') + 1)},
+        {{"--csv", "--ngrams=2"},
+         "EL,1,0.125000\nHE,1,0.125000\nLD,1,0.125000\nLL,1,0.125000\nLO,1,0.125000\n"
+         "OR,1,0.125000\nRL,1,0.125000\nWO,1,0.125000\n"},
+        {{"--csv", "--ngrams=4"},
+         "ELLO,1,0.250000\nHELL,1,0.250000\nORLD,1,0.250000\nWORL,1,0.250000\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::filesystem::path> arguments(c.options.begin(), c.options.end());
+        arguments.insert(arguments.end(), {large, small});
+        analysis::detail::secondReaderStarting = [] { throw std::bad_alloc(); };
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int status = cli::runProgram(arguments);
+        const std::string output = ::testing::internal::GetCapturedStdout();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        analysis::detail::secondReaderStarting = nullptr;
+        EXPECT_EQ(status, cli::exitFailure) << c.options.back();
+        EXPECT_EQ(errors, "glyphmeter-cli: " + large + ": " +
+                              std::generic_category().message(ENOMEM) + "\n");
+        EXPECT_EQ(linesOf(output, small), c.smallLines) << c.options.back();
+        EXPECT_EQ(linesOf(output, large), "") << c.options.back();
+    }
 }
 
 }  // namespace
