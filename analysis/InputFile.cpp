@@ -12,6 +12,7 @@ InputFile::InputFile(InputFile&& other) noexcept
     : path_(std::move(other.path_)),
       handle_(other.handle_),
       owned_(std::exchange(other.owned_, false)),
-      positioned_(other.positioned_) {}
+      positioned_(other.positioned_),
+      sizeAtOpen_(other.sizeAtOpen_) {}
 
 }  // namespace glyphmeter::analysis

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -26,6 +27,10 @@ class InputFile {
     // True when readAt may be used: the file is a regular file.
     bool supportsPositionedReads() const noexcept { return positioned_; }
 
+    // A regular file's size when it was opened; nullopt for pipes and devices. The file may have
+    // grown or shrunk since: the reads tell where it ends.
+    std::optional<std::uint64_t> sizeAtOpen() const noexcept { return sizeAtOpen_; }
+
     // Reads up to buffer.size() bytes starting at `offset`; fewer only at the end of the file.
     // Returns the number of bytes read, 0 at or past the end. Throws FileError on a read error.
     std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer);
@@ -43,6 +48,7 @@ class InputFile {
     Handle handle_;
     bool owned_;
     bool positioned_;
+    std::optional<std::uint64_t> sizeAtOpen_;
 };
 
 #ifdef _WIN32

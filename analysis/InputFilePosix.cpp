@@ -14,6 +14,8 @@ namespace glyphmeter::analysis {
 
 namespace {
 
+constexpr off_t readAheadWorthFrom = off_t{1} << 20;
+
 std::string systemReason(int error) {
     return std::generic_category().message(error);
 }
@@ -63,7 +65,11 @@ InputFile InputFile::open(const std::filesystem::path& path) {
     }
     file.positioned_ = S_ISREG(info.st_mode);
     if (file.positioned_) {
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        file.sizeAtOpen_ = static_cast<std::uint64_t>(info.st_size);
+        // Larger read-ahead for files long enough to need it; a small file is read in one go.
+        if (info.st_size > readAheadWorthFrom) {
+            ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        }
     }
     return file;
 }
@@ -72,7 +78,11 @@ InputFile InputFile::standardInput() {
     struct stat info {};
     const bool regular = ::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) &&
                          ::lseek(STDIN_FILENO, 0, SEEK_CUR) == 0;
-    return InputFile("-", STDIN_FILENO, false, regular);
+    InputFile file("-", STDIN_FILENO, false, regular);
+    if (regular) {
+        file.sizeAtOpen_ = static_cast<std::uint64_t>(info.st_size);
+    }
+    return file;
 }
 
 std::size_t InputFile::readAt(std::uint64_t offset, std::span<std::byte> buffer) {

@@ -108,6 +108,14 @@ bool isDiskFile(HANDLE handle) {
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::optional<std::uint64_t> diskFileSize(HANDLE handle) {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(handle, &size) || size.QuadPart < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
 DWORD requestSize(std::size_t left) {
     return static_cast<DWORD>(left < maxRequest ? left : maxRequest);
 }
@@ -151,6 +159,9 @@ InputFile InputFile::open(const std::filesystem::path& path) {
     }
     InputFile file(path, reinterpret_cast<Handle>(handle), true, false);
     file.positioned_ = isDiskFile(handle);
+    if (file.positioned_) {
+        file.sizeAtOpen_ = diskFileSize(handle);
+    }
     return file;
 }
 
@@ -162,7 +173,11 @@ InputFile InputFile::standardInput() {
                             isDiskFile(handle) &&
                             ::SetFilePointerEx(handle, LARGE_INTEGER{}, &position, FILE_CURRENT) &&
                             position.QuadPart == 0;
-    return InputFile("-", reinterpret_cast<Handle>(handle), false, positioned);
+    InputFile file("-", reinterpret_cast<Handle>(handle), false, positioned);
+    if (positioned) {
+        file.sizeAtOpen_ = diskFileSize(handle);
+    }
+    return file;
 }
 
 std::size_t InputFile::readAt(std::uint64_t offset, std::span<std::byte> buffer) {

@@ -8,8 +8,13 @@
 //
 // A file that starts with a UTF-16 byte-order mark is counted by code unit from the byte after the
 // mark, with blocks of an even size so that no unit straddles two of them.
+//
+// The first block of a regular file is read before anything else and tells the form; a file whose
+// size says it fits one block is read whole by that one read, with a buffer of its own size and
+// no second thread: counting many small files costs little more than opening them.
 #include "LetterTally.h"
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <cstdlib>
@@ -21,12 +26,13 @@
 #include <utility>
 
 #ifdef __linux__
-#include <sys/mman.h>
+#include <sched.h>
 #endif
 
 #include "InputFile.h"
 #include "LetterKernels.h"
 #include "NumberText.h"
+#include "ReaderBuffers.h"
 #include "TextStart.h"
 
 namespace glyphmeter::analysis {
@@ -39,34 +45,13 @@ int letterSlot(unsigned code) {
     return code < 128 && folded >= 'a' && folded <= 'z' ? static_cast<int>(folded - 'a') : -1;
 }
 
-struct FreeMemory {
-    void operator()(std::byte* p) const noexcept { std::free(p); }
-};
-using BlockBuffer = std::unique_ptr<std::byte[], FreeMemory>;
-
-// On Linux a block buffer is one transparent huge page where the system hands them out on request:
-// its 256 ordinary pages would each take a page fault on first use, which for files of a few
-// megabytes costs more than counting them.
-BlockBuffer allocateBlockBuffer(std::size_t size) {
-#ifdef __linux__
-    constexpr std::size_t hugePage = std::size_t{1} << 21;
-    if (size <= hugePage) {
-        if (void* page = std::aligned_alloc(hugePage, hugePage)) {
-            ::madvise(page, hugePage, MADV_HUGEPAGE);
-            return BlockBuffer(static_cast<std::byte*>(page));
-        }
-    }
-#endif
-    void* memory = std::malloc(size);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
-    return BlockBuffer(static_cast<std::byte*>(memory));
-}
-
-using detail::detectTextForm;
 using detail::TextForm;
 using detail::TextStart;
+
+// The reader threads for one tally: two where there are two processors to run them.
+int readerThreads() {
+    return processorCount() > 1 ? 2 : 1;
+}
 
 class TallyRun {
   public:
@@ -78,16 +63,14 @@ class TallyRun {
           offset_(start.offset),
           blockSize_(start.form == TextForm::bytes ? blockSize : blockSize + blockSize % 2) {}
 
-    // Counts the bytes already taken from a sequential file before the blocks; returns false when
-    // they reach the limit.
+    // Counts the text read before the blocks; returns false when it reaches the limit.
     bool countTaken(std::span<const std::byte> taken);
 
-    // Runs one worker until the file is done, the limit is reached or a read fails.
-    // `onFirstBlock` (if set) runs once, under the lock, after the first block is committed while
-    // more remains to read: the place to start a second worker.
-    void work(std::function<void()> onFirstBlock = {});
+    // Runs reader `reader` (0 or 1) until the file is done, the limit is reached or something
+    // fails; a failure is kept for result() and ends the other reader too.
+    void work(int reader, ReaderBuffers& buffers) noexcept;
 
-    // Rethrows a read failure, then returns the counts.
+    // Rethrows a failure, then returns the counts.
     LetterTally result() const;
 
   private:
@@ -96,6 +79,8 @@ class TallyRun {
         // the next block is needed whatever the limit.
         return inFlight_ == 0 || total_ + inFlight_ < limit_;
     }
+    void readBlocks(std::span<std::byte> space);
+    void fail(std::exception_ptr error);
     void count(std::span<const std::byte> block, LetterCounters& counts) const;
     void commit(std::span<const std::byte> block, const LetterCounters& counts);
     void countUpToLimit(std::span<const std::byte> block);
@@ -119,10 +104,31 @@ class TallyRun {
     std::int64_t total_ = 0;
 };
 
-void TallyRun::work(std::function<void()> onFirstBlock) {
-    const BlockBuffer buffer = allocateBlockBuffer(blockSize_);
-    const std::span<std::byte> space(buffer.get(), blockSize_);
+void TallyRun::work(int reader, ReaderBuffers& buffers) noexcept {
+    try {
+        if (reader > 0) {
+            if (const auto starting = detail::secondReaderStarting.load()) {
+                starting();
+            }
+        }
+        readBlocks(buffers.forReader(reader, blockSize_).first(blockSize_));
+    } catch (...) {
+        fail(std::current_exception());
+    }
+}
 
+// A failure outside the reads (no memory for the buffer, say) ends the tally whatever the other
+// reader has done: the caller learns of it, as of a read error.
+void TallyRun::fail(std::exception_ptr error) {
+    const std::lock_guard lock(mutex_);
+    if (!error_) {
+        error_ = std::move(error);
+    }
+    finished_ = true;
+    changed_.notify_all();
+}
+
+void TallyRun::readBlocks(std::span<std::byte> space) {
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [&] { return finished_ || mayReadAnotherBlock(); });
@@ -160,9 +166,6 @@ void TallyRun::work(std::function<void()> onFirstBlock) {
         ++nextCommit_;
         inFlight_ -= static_cast<std::int64_t>(blockSize_);
         changed_.notify_all();
-        if (onFirstBlock && !finished_) {
-            std::exchange(onFirstBlock, nullptr)();
-        }
     }
 }
 
@@ -242,6 +245,7 @@ class FileInput final : public detail::BlockInput {
         return file_.readAt(offset, buffer);
     }
     std::size_t read(std::span<std::byte> buffer) override { return file_.read(buffer); }
+    std::optional<std::uint64_t> size() const override { return file_.sizeAtOpen(); }
 
   private:
     InputFile& file_;
@@ -265,24 +269,35 @@ LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::i
 
 LetterTally tallyLetters(BlockInput& file, const MessageSink& showMessage, std::int32_t limit,
                          std::size_t blockSize, int threads) {
-    const TextStart start = detectTextForm(file);
+    ReaderBuffers buffers;
+    return tallyLetters(file, showMessage, limit, blockSize, threads, buffers);
+}
+
+LetterTally tallyLetters(BlockInput& file, const MessageSink& showMessage, std::int32_t limit,
+                         std::size_t blockSize, int threads, ReaderBuffers& buffers) {
+    const bool positioned = file.supportsPositionedReads();
+    const std::optional<std::uint64_t> size = file.size();
+    std::array<std::byte, 2> firstBytes{};
+    TextStart start;
+    if (positioned) {
+        const std::size_t firstRead = detail::firstReadSize(size, blockSize);
+        start = detail::startByPosition(file, buffers.forReader(0, firstRead).first(firstRead));
+    } else {
+        start = detail::startInSequence(file, firstBytes);
+    }
     TallyRun run(file, limit, blockSize, start);
-    std::jthread second;
-    std::function<void()> startSecond;
-    if (file.supportsPositionedReads() && threads > 1) {
-        startSecond = [&] {
+    if (run.countTaken(start.taken) && !start.ended) {
+        // A second reader only where more than one block is left for the two to share.
+        const bool worthSecond = detail::worthSecondReader(size, start, blockSize);
+        std::jthread second;
+        if (positioned && threads > 1 && worthSecond) {
             try {
-                second = std::jthread([&] { run.work(); });
+                second = std::jthread([&] { run.work(1, buffers); });
             } catch (const std::system_error&) {
                 // No thread to be had: this one reads on alone.
             }
-        };
-    }
-    if (run.countTaken(std::span(start.taken).first(start.takenSize))) {
-        run.work(std::move(startSecond));
-    }
-    if (second.joinable()) {
-        second.join();
+        }
+        run.work(0, buffers);
     }
     LetterTally tally = run.result();
     if (tally.limitReached && showMessage) {
@@ -293,9 +308,31 @@ LetterTally tallyLetters(BlockInput& file, const MessageSink& showMessage, std::
 
 }  // namespace detail
 
+int processorCount() {
+    static const int count = [] {
+#ifdef __linux__
+        // The processors this process may run on, which a CPU set or taskset can make fewer than
+        // the machine has; one system call, where the C++ library reads a file under /sys.
+        cpu_set_t allowed;
+        if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+            return std::max(1, CPU_COUNT(&allowed));
+        }
+#endif
+        return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    }();
+    return count;
+}
+
+LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
+                         ReaderBuffers& buffers) {
+    FileInput input(file);
+    return detail::tallyLetters(input, showMessage, limit, detail::defaultBlockSize,
+                                readerThreads(), buffers);
+}
+
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit) {
-    const int threads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
-    return detail::tallyLetters(file, showMessage, limit, detail::defaultBlockSize, threads);
+    ReaderBuffers buffers;
+    return tallyLetters(file, showMessage, limit, buffers);
 }
 
 LetterTally tallyLetters(const std::filesystem::path& path, const MessageSink& showMessage,

@@ -12,10 +12,12 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +43,7 @@ using MessageSink = std::function<void(const std::string&)>;
 std::string limitMessage(std::int32_t limit = letterLimit);
 
 class InputFile;
+class ReaderBuffers;
 
 // Reads the file at `path` once, from its first byte to its end, and counts its letters.
 //
@@ -50,13 +53,22 @@ class InputFile;
 //
 // Failing to open or read the file throws FileError naming the path and the system's reason; a
 // read error is never taken for the end of the file. The file is closed on every return path.
-// The call blocks until done; it may read with several threads internally.
+// The call blocks until done; it may read with several threads internally, and whatever fails in
+// any of them (no memory for a buffer, say) is thrown here, to the caller.
 LetterTally tallyLetters(const std::filesystem::path& path, const MessageSink& showMessage,
                          std::int32_t limit = letterLimit);
 
 // The same, for a file that is already open (standard input, for example).
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage,
                          std::int32_t limit = letterLimit);
+
+// The same, reading into `buffers`, which are kept for the next file: the way to count many files
+// one after another.
+LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
+                         ReaderBuffers& buffers);
+
+// How many processors this process may run on, asked of the system once.
+int processorCount();
 
 namespace detail {
 
@@ -72,6 +84,9 @@ class BlockInput {
     virtual bool supportsPositionedReads() const = 0;
     virtual std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) = 0;
     virtual std::size_t read(std::span<std::byte> buffer) = 0;
+    // The file's size when it was opened, if known: a hint for the buffer size and whether a
+    // second reader is worth starting. Reading still goes on to wherever the file really ends.
+    virtual std::optional<std::uint64_t> size() const { return std::nullopt; }
 };
 
 // The tally with its reading made explicit, so tests can cover many blocks with small files.
@@ -80,6 +95,12 @@ LetterTally tallyLetters(BlockInput& input, const MessageSink& showMessage, std:
                          std::size_t blockSize, int threads);
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
                          std::size_t blockSize, int threads);
+LetterTally tallyLetters(BlockInput& input, const MessageSink& showMessage, std::int32_t limit,
+                         std::size_t blockSize, int threads, ReaderBuffers& buffers);
+
+// A seam for tests: when set, the second reader calls it as it starts, before it takes its
+// buffer, and whatever it throws is that reader's failure (as a failed allocation would be).
+inline std::atomic<void (*)()> secondReaderStarting{nullptr};
 
 }  // namespace detail
 

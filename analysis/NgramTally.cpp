@@ -7,21 +7,27 @@
 // committed, strictly in file order, from the last letters of everything before. The letter limit
 // is found at commit too, at the exact character the one-at-a-time reading would stop at, and a
 // block is only read once the blocks before it cannot reach the limit.
+//
+// The start of a file is read as the letter tally reads it (TextStart.h): a file whose size says
+// one block holds it is read whole by one call into a reused buffer of its own size, and counted
+// without a second thread or counter.
 #include "NgramTally.h"
 
+#include <array>
 #include <condition_variable>
-#include <cstdlib>
 #include <exception>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <utility>
 
 #include "InputFile.h"
 #include "LetterKernels.h"
+#include "ReaderBuffers.h"
 #include "TextStart.h"
 
 namespace glyphmeter::analysis {
@@ -31,29 +37,18 @@ namespace {
 using detail::TextForm;
 using detail::TextStart;
 
-struct FreeMemory {
-    void operator()(std::byte* p) const noexcept { std::free(p); }
-};
-using BlockBuffer = std::unique_ptr<std::byte[], FreeMemory>;
-
-BlockBuffer allocateBuffer(std::size_t size) {
-    void* memory = std::malloc(size == 0 ? 1 : size);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
-    return BlockBuffer(static_cast<std::byte*>(memory));
-}
-
-// UTF-16 code units as one byte per character: the ASCII ones as themselves, all others as a
-// byte that is not a letter, so they break a run as any other character does.
-void narrowUnits(std::span<const std::byte> units, bool bigEndian, std::byte* out) {
+// UTF-16 code units as one byte per character, in place: the ASCII ones as themselves, all others
+// as a byte that is not a letter, so they break a run as any other character does. Character i
+// is written over byte i, which its own unit (bytes 2i and 2i+1) has been read from already.
+std::span<const std::byte> narrowUnits(std::span<std::byte> units, bool bigEndian) {
     const std::size_t count = units.size() / 2;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(units.data());
+    auto* bytes = reinterpret_cast<std::uint8_t*>(units.data());
     const std::size_t low = bigEndian ? 1 : 0;
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned unit = bytes[2 * i + low] | bytes[2 * i + 1 - low] << 8;
-        out[i] = static_cast<std::byte>(unit < 128 ? unit : 0);
+        bytes[i] = static_cast<std::uint8_t>(unit < 128 ? unit : 0);
     }
+    return units.first(count);
 }
 
 std::int64_t lettersIn(std::span<const std::byte> text) {
@@ -65,17 +60,6 @@ std::int64_t lettersIn(std::span<const std::byte> text) {
     }
     return letters;
 }
-
-// One reading thread's buffers and counter.
-struct Worker {
-    Worker(NgramOptions options, std::size_t blockSize, bool utf16)
-        : counter(options),
-          block(allocateBuffer(blockSize)),
-          narrowed(utf16 ? allocateBuffer(blockSize / 2) : nullptr) {}
-    NgramCounter counter;
-    BlockBuffer block;
-    BlockBuffer narrowed;
-};
 
 class NgramRun {
   public:
@@ -89,26 +73,25 @@ class NgramRun {
           blockSize_(start.form == TextForm::bytes ? blockSize : blockSize + blockSize % 2),
           carry_(ngramStartState(options.length)) {}
 
-    Worker makeWorker() const { return Worker(options_, blockSize_, form_ != TextForm::bytes); }
+    // Counts the text read before the blocks (UTF-16 is narrowed in place); returns false when
+    // it reaches the limit.
+    bool countTaken(NgramCounter& counter, std::span<std::byte> taken);
 
-    // Counts the bytes already taken from a sequential file before the blocks; returns false when
-    // they reach the limit.
-    bool countTaken(Worker& worker, std::span<const std::byte> taken);
+    // Runs reader `reader` (0 or 1) with `counter` until the file is done, the limit is reached
+    // or something fails; a failure is kept for result() and ends the other reader too.
+    void work(int reader, NgramCounter& counter, ReaderBuffers& buffers) noexcept;
 
-    // Runs one worker until the file is done, the limit is reached or a read fails.
-    // `onFirstBlock` (if set) runs once, under the lock, after the first block is committed while
-    // more remains to read: the place to start a second worker.
-    void work(Worker& worker, std::function<void()> onFirstBlock = {});
-
-    // Rethrows a read failure, then returns the counts of the counter all were added to.
+    // Rethrows a failure, then returns the counts of the counter all were added to.
     NgramTally result(const NgramCounter& counter) const;
 
   private:
     bool mayReadAnotherBlock() const { return inFlight_ == 0 || total_ + inFlight_ < limit_; }
-    std::span<const std::byte> text(Worker& worker, std::size_t got) const;
-    void commit(Worker& worker, std::span<const std::byte> text, NgramState alone,
+    std::span<const std::byte> text(std::span<std::byte> bytes) const;
+    void readBlocks(NgramCounter& counter, std::span<std::byte> space);
+    void fail(std::exception_ptr error);
+    void commit(NgramCounter& counter, std::span<const std::byte> text, NgramState alone,
                 std::int64_t letters);
-    void commitUpToLimit(Worker& worker, std::span<const std::byte> text);
+    void commitUpToLimit(NgramCounter& counter, std::span<const std::byte> text);
 
     detail::BlockInput& file_;
     const NgramOptions options_;
@@ -129,17 +112,38 @@ class NgramRun {
     NgramState carry_;        // the last letters of everything committed
 };
 
-std::span<const std::byte> NgramRun::text(Worker& worker, std::size_t got) const {
+std::span<const std::byte> NgramRun::text(std::span<std::byte> bytes) const {
     if (form_ == TextForm::bytes) {
-        return {worker.block.get(), got};
+        return bytes;
     }
-    narrowUnits({worker.block.get(), got}, form_ == TextForm::utf16BigEndian,
-                worker.narrowed.get());
-    return {worker.narrowed.get(), got / 2};
+    return narrowUnits(bytes, form_ == TextForm::utf16BigEndian);
 }
 
-void NgramRun::work(Worker& worker, std::function<void()> onFirstBlock) {
-    const std::span<std::byte> space(worker.block.get(), blockSize_);
+void NgramRun::work(int reader, NgramCounter& counter, ReaderBuffers& buffers) noexcept {
+    try {
+        if (reader > 0) {
+            if (const auto starting = detail::secondReaderStarting.load()) {
+                starting();
+            }
+        }
+        readBlocks(counter, buffers.forReader(reader, blockSize_).first(blockSize_));
+    } catch (...) {
+        fail(std::current_exception());
+    }
+}
+
+// A failure outside the reads (no memory for the buffer, say) ends the tally whatever the other
+// reader has done: the caller learns of it, as of a read error.
+void NgramRun::fail(std::exception_ptr error) {
+    const std::lock_guard lock(mutex_);
+    if (!error_) {
+        error_ = std::move(error);
+    }
+    finished_ = true;
+    changed_.notify_all();
+}
+
+void NgramRun::readBlocks(NgramCounter& counter, std::span<std::byte> space) {
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [&] { return finished_ || mayReadAnotherBlock(); });
@@ -159,9 +163,9 @@ void NgramRun::work(Worker& worker, std::function<void()> onFirstBlock) {
             got = file_.supportsPositionedReads()
                       ? file_.readAt(offset_ + index * blockSize_, space)
                       : file_.read(space);
-            chars = text(worker, got);
+            chars = text(space.first(got));
             letters = lettersIn(chars);
-            alone = worker.counter.count(chars);
+            alone = counter.count(chars);
         } catch (...) {
             error = std::current_exception();
         }
@@ -175,39 +179,37 @@ void NgramRun::work(Worker& worker, std::function<void()> onFirstBlock) {
             error_ = error;
             finished_ = true;
         } else {
-            commit(worker, chars, alone, letters);
+            commit(counter, chars, alone, letters);
             finished_ = finished_ || got < blockSize_;
         }
         ++nextCommit_;
         inFlight_ -= static_cast<std::int64_t>(blockSize_);
         changed_.notify_all();
-        if (onFirstBlock && !finished_) {
-            std::exchange(onFirstBlock, nullptr)();
-        }
     }
 }
 
-bool NgramRun::countTaken(Worker& worker, std::span<const std::byte> taken) {
-    const NgramState alone = worker.counter.count(taken);
-    const std::int64_t letters = lettersIn(taken);
+bool NgramRun::countTaken(NgramCounter& counter, std::span<std::byte> taken) {
+    const std::span<const std::byte> chars = text(taken);
+    const NgramState alone = counter.count(chars);
+    const std::int64_t letters = lettersIn(chars);
     const std::lock_guard lock(mutex_);
-    commit(worker, taken, alone, letters);
+    commit(counter, chars, alone, letters);
     return !finished_;
 }
 
-void NgramRun::commit(Worker& worker, std::span<const std::byte> text, NgramState alone,
+void NgramRun::commit(NgramCounter& counter, std::span<const std::byte> text, NgramState alone,
                       std::int64_t letters) {
     if (!text.empty() && total_ + letters >= limit_) {
-        commitUpToLimit(worker, text);
+        commitUpToLimit(counter, text);
         return;
     }
-    carry_ = worker.counter.join(carry_, text, alone);
+    carry_ = counter.join(carry_, text, alone);
     total_ += letters;
 }
 
 // The limit falls inside this block: find the character that reaches it, testing after every
 // character as the plain reading loop does, and keep only the sequences that end up to there.
-void NgramRun::commitUpToLimit(Worker& worker, std::span<const std::byte> text) {
+void NgramRun::commitUpToLimit(NgramCounter& counter, std::span<const std::byte> text) {
     std::size_t end = 0;
     while (end < text.size()) {
         total_ += ngramLetter(text[end]) < 26 ? 1 : 0;
@@ -217,7 +219,6 @@ void NgramRun::commitUpToLimit(Worker& worker, std::span<const std::byte> text) 
             break;
         }
     }
-    NgramCounter& counter = worker.counter;
     counter.countPlainly(counter.startState(), text, -1);
     const std::span<const std::byte> kept = text.first(end);
     const NgramState alone = counter.countPlainly(counter.startState(), kept);
@@ -249,6 +250,7 @@ class FileInput final : public detail::BlockInput {
         return file_.readAt(offset, buffer);
     }
     std::size_t read(std::span<std::byte> buffer) override { return file_.read(buffer); }
+    std::optional<std::uint64_t> size() const override { return file_.sizeAtOpen(); }
 
   private:
     InputFile& file_;
@@ -260,36 +262,53 @@ namespace detail {
 
 NgramTally tallyNgrams(BlockInput& file, NgramOptions options, const MessageSink& showMessage,
                        std::int32_t limit, std::size_t blockSize, int threads) {
-    const TextStart start = detectTextForm(file);
+    ReaderBuffers buffers;
+    return tallyNgrams(file, options, showMessage, limit, blockSize, threads, buffers);
+}
+
+NgramTally tallyNgrams(BlockInput& file, NgramOptions options, const MessageSink& showMessage,
+                       std::int32_t limit, std::size_t blockSize, int threads,
+                       ReaderBuffers& buffers) {
+    const bool positioned = file.supportsPositionedReads();
+    const std::optional<std::uint64_t> size = file.size();
+    std::array<std::byte, 2> firstBytes{};
+    TextStart start;
+    std::span<std::byte> taken;
+    if (positioned) {
+        const std::size_t firstRead = detail::firstReadSize(size, blockSize);
+        const std::span<std::byte> first = buffers.forReader(0, firstRead).first(firstRead);
+        start = detail::startByPosition(file, first);
+        taken = first.subspan(static_cast<std::size_t>(start.taken.data() - first.data()),
+                              start.taken.size());
+    } else {
+        start = detail::startInSequence(file, firstBytes);
+        taken = std::span(firstBytes).first(start.taken.size());
+    }
     NgramRun run(file, options, limit, blockSize, start);
-    Worker first = run.makeWorker();
-    std::unique_ptr<Worker> secondWorker;
-    std::jthread second;
-    std::function<void()> startSecond;
-    if (file.supportsPositionedReads() && threads > 1) {
-        startSecond = [&] {
+    NgramCounter counter(options);
+    std::optional<NgramCounter> secondCounter;
+    if (run.countTaken(counter, taken) && !start.ended) {
+        // A second reader, with a counter of its own, only where more than one block is left for
+        // the two to share.
+        std::jthread second;
+        if (positioned && threads > 1 && detail::worthSecondReader(size, start, blockSize)) {
             try {
-                secondWorker = std::make_unique<Worker>(run.makeWorker());
-                second = std::jthread([&] { run.work(*secondWorker); });
-            } catch (const std::exception&) {
-                // No thread or memory to be had: this one reads on alone.
+                secondCounter.emplace(options);
+                second = std::jthread([&] { run.work(1, *secondCounter, buffers); });
+            } catch (const std::bad_alloc&) {
+                secondCounter.reset();  // no memory for a second counter: this one reads on alone
+            } catch (const std::system_error&) {
+                secondCounter.reset();  // no thread to be had
             }
-        };
+        }
+        run.work(0, counter, buffers);
     }
-    if (run.countTaken(first, std::span(start.taken).first(start.takenSize))) {
-        run.work(first, std::move(startSecond));
+    // The second counter is done with: its memory makes room for the results.
+    if (secondCounter) {
+        counter.add(*secondCounter);
+        secondCounter.reset();
     }
-    if (second.joinable()) {
-        second.join();
-    }
-    // The blocks and the second counter are done with: their memory makes room for the results.
-    first.block.reset();
-    first.narrowed.reset();
-    if (secondWorker) {
-        first.counter.add(secondWorker->counter);
-        secondWorker.reset();
-    }
-    NgramTally tally = run.result(first.counter);
+    NgramTally tally = run.result(counter);
     if (tally.limitReached && showMessage) {
         showMessage(limitMessage(limit));
     }
@@ -299,11 +318,17 @@ NgramTally tallyNgrams(BlockInput& file, NgramOptions options, const MessageSink
 }  // namespace detail
 
 NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
-                       std::int32_t limit) {
+                       std::int32_t limit, ReaderBuffers& buffers) {
     FileInput input(file);
-    const int threads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    const int threads = processorCount() > 1 ? 2 : 1;
     return detail::tallyNgrams(input, options, showMessage, limit, detail::defaultBlockSize,
-                               threads);
+                               threads, buffers);
+}
+
+NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
+                       std::int32_t limit) {
+    ReaderBuffers buffers;
+    return tallyNgrams(file, options, showMessage, limit, buffers);
 }
 
 NgramTally tallyNgrams(const std::filesystem::path& path, NgramOptions options,

@@ -37,11 +37,21 @@ NgramTally tallyNgrams(const std::filesystem::path& path, NgramOptions options,
 NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
                        std::int32_t limit = letterLimit);
 
+// The same, reading into `buffers`, which are kept for the next file: the way to count many files
+// one after another. As with the letter tally, a file that one block holds is read by one call
+// into a buffer of its size and no second thread, and whatever fails in either reader thread (no
+// memory for a buffer, say) is thrown here.
+NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
+                       std::int32_t limit, ReaderBuffers& buffers);
+
 namespace detail {
 
 // With its reading made explicit, so tests can cover many blocks with small files.
 NgramTally tallyNgrams(BlockInput& input, NgramOptions options, const MessageSink& showMessage,
                        std::int32_t limit, std::size_t blockSize, int threads);
+NgramTally tallyNgrams(BlockInput& input, NgramOptions options, const MessageSink& showMessage,
+                       std::int32_t limit, std::size_t blockSize, int threads,
+                       ReaderBuffers& buffers);
 
 }  // namespace detail
 

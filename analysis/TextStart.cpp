@@ -1,32 +1,64 @@
 // Recognising a UTF-16 byte-order mark at the start of a file.
 #include "TextStart.h"
 
-#include <span>
+#include <algorithm>
 
 namespace glyphmeter::analysis::detail {
 
-TextStart detectTextForm(BlockInput& file) {
-    TextStart start;
-    std::array<std::byte, 2> first{};
-    const auto readByte = [&](std::size_t at) {
-        const std::span<std::byte> into(&first[at], 1);
-        return file.supportsPositionedReads() ? file.readAt(at, into) : file.read(into);
-    };
-    std::size_t got = readByte(0);
-    if (got == 1 && (first[0] == std::byte{0xFF} || first[0] == std::byte{0xFE})) {
-        got += readByte(1);
+namespace {
+
+TextForm markedForm(std::span<const std::byte> first) {
+    if (first.size() >= 2 && first[0] == std::byte{0xFF} && first[1] == std::byte{0xFE}) {
+        return TextForm::utf16LittleEndian;
     }
-    if (got == 2 && first[0] == std::byte{0xFF} && first[1] == std::byte{0xFE}) {
-        start.form = TextForm::utf16LittleEndian;
-        start.offset = 2;
-    } else if (got == 2 && first[0] == std::byte{0xFE} && first[1] == std::byte{0xFF}) {
-        start.form = TextForm::utf16BigEndian;
-        start.offset = 2;
-    } else if (!file.supportsPositionedReads()) {
-        start.taken = first;
-        start.takenSize = got;
+    if (first.size() >= 2 && first[0] == std::byte{0xFE} && first[1] == std::byte{0xFF}) {
+        return TextForm::utf16BigEndian;
+    }
+    return TextForm::bytes;
+}
+
+}  // namespace
+
+TextStart startInSequence(BlockInput& file, std::array<std::byte, 2>& first) {
+    TextStart start;
+    std::size_t got = file.read(std::span(first).first(1));
+    if (got == 1 && (first[0] == std::byte{0xFF} || first[0] == std::byte{0xFE})) {
+        got += file.read(std::span(first).subspan(1, 1));
+        start.ended = got < 2;
+    } else {
+        start.ended = got == 0;
+    }
+    start.form = markedForm(std::span(first).first(got));
+    if (start.form == TextForm::bytes) {
+        start.taken = std::span(first).first(got);
     }
     return start;
+}
+
+std::size_t firstReadSize(std::optional<std::uint64_t> size, std::size_t blockSize) {
+    const std::size_t firstRead = size && *size < blockSize ? *size + 1 : blockSize;
+    return std::max<std::size_t>(firstRead, 2);
+}
+
+TextStart startByPosition(BlockInput& file, std::span<std::byte> buffer) {
+    TextStart start;
+    const std::size_t got = file.readAt(0, buffer);
+    start.ended = got < buffer.size();
+    start.form = markedForm(buffer.first(got));
+    if (start.form == TextForm::bytes) {
+        start.taken = buffer.first(got);
+        start.offset = got;
+    } else {
+        const std::size_t units = (got - 2) / 2;
+        start.taken = buffer.subspan(2, 2 * units);
+        start.offset = 2 + 2 * units;
+    }
+    return start;
+}
+
+bool worthSecondReader(std::optional<std::uint64_t> size, const TextStart& start,
+                       std::size_t blockSize) {
+    return !size || *size > start.offset + blockSize;
 }
 
 }  // namespace glyphmeter::analysis::detail

@@ -140,7 +140,7 @@ void checkSequenceOptions(Options& options, bool ngramsGiven, bool orderGiven, b
 
 }  // namespace
 
-Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
+Options parseCommandLine(std::vector<std::filesystem::path> arguments) {
     Options options;
     bool optionsEnded = false;
     bool statistics = false;
@@ -148,9 +148,9 @@ Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
     bool orderGiven = false;
     bool ngramsGiven = false;
     for (std::size_t at = 0; at < arguments.size(); ++at) {
-        const std::filesystem::path& argument = arguments[at];
+        std::filesystem::path& argument = arguments[at];
         if (optionsEnded || !looksLikeOption(argument)) {
-            options.files.push_back(argument);
+            options.files.push_back(std::move(argument));
             continue;
         }
         if (is(argument, "--help") || is(argument, "-h")) {
@@ -179,6 +179,8 @@ Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
             statistics = true;
         } else if (const auto code = optionValue(arguments, at, "--language")) {
             chosenLanguage = &language(*code);
+        } else if (const auto list = optionValue(arguments, at, "--files0-from")) {
+            options.fileList = std::filesystem::path(std::u8string(list->begin(), list->end()));
         } else {
             throw UsageError("unknown option '" + displayText(argument) + "'");
         }
@@ -191,7 +193,10 @@ Options parseCommandLine(const std::vector<std::filesystem::path>& arguments) {
         options.report.statistics =
             chosenLanguage != nullptr ? chosenLanguage : &languageTables().front();
     }
-    if (options.files.empty()) {
+    if (options.fileList && !options.files.empty()) {
+        throw UsageError("FILE arguments cannot be combined with --files0-from");
+    }
+    if (options.files.empty() && !options.fileList) {
         throw UsageError("no FILE given");
     }
     if (std::count_if(options.files.begin(), options.files.end(), readsStandardInput) > 1) {
@@ -207,8 +212,9 @@ bool readsStandardInput(const std::filesystem::path& file) {
 std::string usageText() {
     return "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count]\n"
            "                      [--stats [--language=CODE]] FILE...\n"
-           "       glyphmeter-cli [--csv | --json] [--sort=alpha|count] --ngrams=N\n"
-           "                      [--span-words] [--top=K] FILE...\n";
+           "  or:  glyphmeter-cli [--csv | --json] [--sort=alpha|count] --ngrams=N\n"
+           "                      [--span-words] [--top=K] FILE...\n"
+           "  or:  glyphmeter-cli [OPTION]... --files0-from=F\n";
 }
 
 std::string helpText() {
@@ -244,6 +250,9 @@ std::string helpText() {
            "                   other byte, so 'a-b cd' gives AB, BC, CD and not only CD\n"
            "  --top=K          with --ngrams: list only the first K sequences (the totals\n"
            "                   still count all)\n"
+           "  --files0-from=F  count the files named in F instead of FILE arguments,\n"
+           "                   each name ended by a NUL byte (as 'find -print0' writes\n"
+           "                   them); F '-' reads the names from standard input\n"
            "  --help           show this help\n"
            "  --version        show the version\n"
            "  --               what follows is FILE, even if it starts with '-'\n"
@@ -252,7 +261,9 @@ std::string helpText() {
            "together; --csv writes file,letter,count,frequency: 26 lines for each file,\n"
            "then 26 with the file *total*; --json writes an array of the files' objects and\n"
            "one for the total, whose file is \"*total*\". A FILE that cannot be read is\n"
-           "reported and left out; the others are still counted.\n"
+           "reported and left out; the others are still counted. So is an empty name in\n"
+           "the list of --files0-from, reported with its place in the list as F:N. Files\n"
+           "are counted side by side on all processors; the results keep the order given.\n"
            "\n"
            "With --ngrams the table has a line per sequence and the number counted;\n"
            "--csv writes ngram,count,frequency (with several files file,ngram,count,\n"
@@ -271,6 +282,8 @@ std::string helpText() {
            "      the ten most frequent letter pairs\n"
            "  glyphmeter-cli --ngrams=4 --span-words --csv cipher.txt\n"
            "      every quadgram of the letters, across spaces and punctuation, as CSV\n"
+           "  find letters -name '*.txt' -print0 | glyphmeter-cli --csv --files0-from=-\n"
+           "      every text file under letters, however many there are\n"
            "\n"
            "Counting stops after " +
            limit +
@@ -278,8 +291,8 @@ std::string helpText() {
            "says so and the results up to that point follow (with --ngrams too).\n"
            "\n"
            "Exit status: 0 when the results were written (also when counting stopped at the\n"
-           "limit), 1 when a FILE could not be read or the results not written, 2 for a\n"
-           "wrong command line.\n"
+           "limit), 1 when a FILE (or F, or a name in it) could not be read or the results\n"
+           "not written, 2 for a wrong command line.\n"
            "\n"
            "Environment, as testing aids:\n"
            "  GLYPHMETER_LETTER_LIMIT  stop counting after this many letters instead (1 to " +

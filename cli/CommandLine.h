@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct Options {
     int ngramLength = 1;     // 1 counts single letters; 2 to 4 letter sequences
     bool spanWords = false;  // sequences run across everything that is not a letter
     std::vector<std::filesystem::path> files;  // in the order given; "-" stands for standard input
+    // --files0-from: the list of NUL-ended names to count instead of `files` ("-": standard input).
+    std::optional<std::filesystem::path> fileList;
 };
 
 // A command line that asks for nothing sensible; what() says what is wrong with it.
@@ -29,14 +32,16 @@ class UsageError : public std::runtime_error {
 // Reads `arguments` (the program's name left out). "--help" and "--version" win over everything
 // else; "--" ends the options, so a file may be called "--csv". An option with a value is written
 // "--sort=count" or "--sort count". Throws UsageError for an unknown option or value, a missing
-// value, both formats, no file, or standard input named more than once.
+// value, both formats, no file, standard input named more than once, or FILE arguments together
+// with --files0-from.
 // --ngrams=N with N from 2 to 4 lists sequences by count unless --sort is given, and rules out
 // --stats; --top needs such an N, and --span-words needs --ngrams.
-Options parseCommandLine(const std::vector<std::filesystem::path>& arguments);
+// The FILE arguments are moved into the options, so ten thousand names are held once.
+Options parseCommandLine(std::vector<std::filesystem::path> arguments);
 
 bool readsStandardInput(const std::filesystem::path& file);
 
-// Two lines: "Usage: glyphmeter-cli [--csv | --json] ... FILE...".
+// "Usage: glyphmeter-cli [--csv | --json] ... FILE...", and the form with --files0-from.
 std::string usageText();
 // The usage followed by what the options, exit statuses and environment variables mean.
 std::string helpText();

@@ -16,8 +16,15 @@ NgramCounts::NgramCounts(analysis::NgramTally&& tally)
       limitReached_(tally.limitReached) {}
 
 void NgramCounts::add(const NgramCounts& other) {
-    for (std::size_t i = 0; i < wide_.size() && i < other.slots(); ++i) {
-        wide_[i] += other.count(i);
+    const std::size_t slots = std::min(wide_.size(), other.slots());
+    if (other.wide_.empty()) {
+        for (std::size_t i = 0; i < slots; ++i) {
+            wide_[i] += other.narrow_[i];
+        }
+    } else {
+        for (std::size_t i = 0; i < slots; ++i) {
+            wide_[i] += other.wide_[i];
+        }
     }
     total_ += other.total_;
     limitReached_ = limitReached_ || other.limitReached_;

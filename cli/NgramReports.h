@@ -21,6 +21,8 @@ class ReportSink {
     void add(std::string_view text);
     // Hands on what is pending; false once a write has failed.
     bool flush();
+    // Whether a write has failed: nothing more will be written.
+    bool failed() const { return failed_; }
 
   private:
     std::function<bool(std::string_view)> write_;

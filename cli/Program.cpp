@@ -4,19 +4,26 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "CommandLine.h"
 #include "FileError.h"
+#include "FileNames.h"
+#include "InOrder.h"
 #include "InputFile.h"
 #include "LetterCounts.h"
 #include "LetterTally.h"
 #include "NgramReports.h"
 #include "NgramTally.h"
+#include "ReaderBuffers.h"
 #include "Reports.h"
 
 namespace glyphmeter::cli {
@@ -33,9 +40,14 @@ void writeError(const std::string& text) {
     std::fflush(stderr);
 }
 
+// "glyphmeter-cli: SUBJECT: reason" and a line end, for standard error.
+std::string problemLine(std::string_view subject, std::string_view reason) {
+    return std::string(programName) + ": " + std::string(subject) + ": " + std::string(reason) +
+           "\n";
+}
+
 void reportProblem(std::string_view subject, std::string_view reason) {
-    writeError(std::string(programName) + ": " + std::string(subject) + ": " + std::string(reason) +
-               "\n");
+    writeError(problemLine(subject, reason));
 }
 
 // Writes all of `text` and flushes it, so a full disk or closed pipe is noticed here and not
@@ -76,46 +88,178 @@ std::string utf8(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-// Counts one file; nullopt, with the reason on standard error, when it cannot be read.
-std::optional<LetterTally> countFile(const std::filesystem::path& file, std::int32_t limit) {
-    const std::string fileName = utf8(file);
-    const auto showMessage = [&](const std::string& message) { reportProblem(fileName, message); };
-    try {
-        if (readsStandardInput(file)) {
-            analysis::InputFile input = analysis::InputFile::standardInput();
-            return analysis::tallyLetters(input, showMessage, limit);
-        }
-        return analysis::tallyLetters(file, showMessage, limit);
-    } catch (const analysis::FileError& error) {
-        reportProblem(error.displayPath(), error.reason());
-        return std::nullopt;
+// What counting one file gives: its results, or the reason it could not be counted, and what it
+// says on standard error either way, to be written in its turn.
+struct FileOutcome {
+    std::optional<LetterTally> tally;
+    std::string results;   // for standard output
+    std::string messages;  // for standard error, before the results
+};
+
+// The reason an exception gives, for "FILE: reason".
+std::string failureReason(const std::exception& failure) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+        return std::generic_category().message(ENOMEM);
     }
+    if (const auto* system = dynamic_cast<const std::system_error*>(&failure)) {
+        return system->code().message();
+    }
+    return failure.what();
 }
 
-// The letter sequences of one file; nullopt, with the reason on standard error, when it cannot be
-// read.
-std::optional<analysis::NgramTally> countNgramsOfFile(const std::filesystem::path& file,
-                                                      analysis::NgramOptions sequences,
-                                                      std::int32_t limit) {
-    const std::string fileName = utf8(file);
-    const auto showMessage = [&](const std::string& message) { reportProblem(fileName, message); };
-    try {
-        if (readsStandardInput(file)) {
-            analysis::InputFile input = analysis::InputFile::standardInput();
-            return analysis::tallyNgrams(input, sequences, showMessage, limit);
-        }
-        return analysis::tallyNgrams(file, sequences, showMessage, limit);
-    } catch (const analysis::FileError& error) {
-        reportProblem(error.displayPath(), error.reason());
-        return std::nullopt;
+// Counts one file into `buffers`; every failure becomes that file's message.
+FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWriter& writer,
+                      analysis::ReaderBuffers& buffers) {
+    FileOutcome outcome;
+    if (entry.problem) {
+        outcome.messages = problemLine(entry.problem->subject, entry.problem->reason);
+        return outcome;
     }
+    const std::string fileName = utf8(entry.file);
+    const auto showMessage = [&](const std::string& message) {
+        outcome.messages += problemLine(fileName, message);
+    };
+    try {
+        analysis::InputFile input = readsStandardInput(entry.file)
+                                        ? analysis::InputFile::standardInput()
+                                        : analysis::InputFile::open(entry.file);
+        outcome.tally = analysis::tallyLetters(input, showMessage, limit, buffers);
+        LetterCounts counts;
+        counts.add(*outcome.tally);
+        outcome.results = writer.file(fileName, counts);
+    } catch (const analysis::FileError& error) {
+        outcome.tally.reset();
+        outcome.messages += problemLine(error.displayPath(), error.reason());
+    } catch (const std::exception& failure) {
+        outcome.tally.reset();
+        outcome.messages += problemLine(fileName, failureReason(failure));
+    }
+    return outcome;
 }
 
-// --ngrams: as countFiles, with sequences instead of letters.
-int countNgramFiles(const Options& options, std::int32_t limit) {
+// The sequences of one file, counted into `buffers`; every failure becomes that file's message.
+struct NgramOutcome {
+    std::string name;
+    std::optional<NgramCounts> counts;
+    std::string messages;  // for standard error, before the results
+};
+
+NgramOutcome countNgramsOfFile(const FileEntry& entry, analysis::NgramOptions sequences,
+                               std::int32_t limit, analysis::ReaderBuffers& buffers) {
+    NgramOutcome outcome;
+    if (entry.problem) {
+        outcome.messages = problemLine(entry.problem->subject, entry.problem->reason);
+        return outcome;
+    }
+    outcome.name = utf8(entry.file);
+    const auto showMessage = [&](const std::string& message) {
+        outcome.messages += problemLine(outcome.name, message);
+    };
+    try {
+        analysis::InputFile input = readsStandardInput(entry.file)
+                                        ? analysis::InputFile::standardInput()
+                                        : analysis::InputFile::open(entry.file);
+        outcome.counts.emplace(
+            analysis::tallyNgrams(input, sequences, showMessage, limit, buffers));
+    } catch (const analysis::FileError& error) {
+        outcome.counts.reset();
+        outcome.messages += problemLine(error.displayPath(), error.reason());
+    } catch (const std::exception& failure) {
+        outcome.counts.reset();
+        outcome.messages += problemLine(outcome.name, failureReason(failure));
+    }
+    return outcome;
+}
+
+// Outcomes that may wait for an earlier file, per processor; results are written in batches of
+// about this many bytes while later files are ready, and at once otherwise.
+constexpr std::size_t waitingOutcomesPerWorker = 16;
+constexpr std::size_t outputBatch = std::size_t{64} << 10;
+
+// The entries of a run, the first two read ahead: they decide between the shapes for one file
+// and for several (for a list, several unless it names exactly one).
+class Entries {
+  public:
+    explicit Entries(FileNames names) : names_(std::move(names)) {
+        while (first_.size() < 2) {
+            std::optional<FileEntry> entry = names_.next();
+            if (!entry) {
+                break;
+            }
+            first_.push_back(std::move(*entry));
+        }
+        several_ = first_.size() != 1;
+    }
+    bool several() const { return several_; }
+    std::optional<FileEntry> next() {
+        if (!first_.empty()) {
+            FileEntry entry = std::move(first_.front());
+            first_.pop_front();
+            return entry;
+        }
+        return names_.next();
+    }
+
+  private:
+    FileNames names_;
+    std::deque<FileEntry> first_;
+    bool several_ = false;
+};
+
+// Counts the files side by side and writes each file's results in the order given, as soon as
+// the files before it are written, so a long run shows its progress; ends with the total when
+// there are several files.
+int countLetterFiles(const Options& options, std::int32_t limit, Entries& names) {
+    const ReportWriter writer(options.report, names.several());
+    if (!writeOutput(writer.start())) {
+        return exitFailure;
+    }
+
+    const int workers = analysis::processorCount();
+    std::vector<analysis::ReaderBuffers> buffers(static_cast<std::size_t>(workers));
+    LetterCounts total;
+    std::size_t entries = 0;
+    std::size_t filesCounted = 0;
+    std::string pending;
+    const auto flush = [&] { return writeOutput(std::exchange(pending, {})); };
+    InOrder<FileEntry, FileOutcome> run(
+        waitingOutcomesPerWorker * static_cast<std::size_t>(workers), [&] { return names.next(); },
+        [&](FileEntry& entry, int worker) {
+            return countFile(entry, limit, writer, buffers[static_cast<std::size_t>(worker)]);
+        },
+        [&](FileOutcome& outcome, bool moreReady) {
+            ++entries;
+            if (!outcome.messages.empty()) {
+                // Standard error in its place between the results, as when counted one by one.
+                if (!pending.empty() && !flush()) {
+                    return false;
+                }
+                writeError(outcome.messages);
+            }
+            if (outcome.tally) {
+                total.add(*outcome.tally);
+                ++filesCounted;
+                pending += outcome.results;
+            }
+            return moreReady && pending.size() < outputBatch ? true : flush();
+        });
+    if (!run.run(workers)) {
+        return exitFailure;
+    }
+    if (!writeOutput(writer.finish(total, static_cast<int>(filesCounted)))) {
+        return exitFailure;
+    }
+    return filesCounted == entries ? exitSuccess : exitFailure;
+}
+
+// --ngrams: as countLetterFiles, with sequences instead of letters. A quadgram table is a few
+// megabytes (the counter's, each file's results, the total's), so quadgrams are counted one file
+// at a time, each with both readers, and with no results waiting: peak memory stays that of one
+// file and the total however many files there are. Shorter sequences' tables are small, and their
+// files are counted side by side as letters are.
+int countNgramFiles(const Options& options, std::int32_t limit, Entries& names) {
     const analysis::NgramOptions sequences{options.ngramLength, options.spanWords};
-    const bool several = options.files.size() > 1;
-    const NgramReportWriter writer(options.report, several);
+    const NgramReportWriter writer(options.report, names.several());
     ReportSink out(writeOutput);
     writer.start(out);
     if (!out.flush()) {
@@ -123,75 +267,75 @@ int countNgramFiles(const Options& options, std::int32_t limit) {
     }
     // Only several files have a total: a quadgram count is a few megabytes.
     std::optional<NgramCounts> total;
-    if (several) {
+    if (names.several()) {
         total.emplace(sequences.length);
     }
+    const bool bigTables = sequences.length >= 4;
+    const int workers = bigTables ? 1 : analysis::processorCount();
+    const std::size_t window =
+        bigTables ? 1 : waitingOutcomesPerWorker * static_cast<std::size_t>(workers);
+    std::vector<analysis::ReaderBuffers> buffers(static_cast<std::size_t>(workers));
+    std::size_t entries = 0;
     int filesCounted = 0;
-    for (const std::filesystem::path& file : options.files) {
-        std::optional<analysis::NgramTally> tally = countNgramsOfFile(file, sequences, limit);
-        if (!tally) {
-            continue;
-        }
-        const NgramCounts counts(std::move(*tally));
-        if (total) {
-            total->add(counts);
-        }
-        ++filesCounted;
-        writer.file(utf8(file), counts, out);
-        if (!out.flush()) {
-            return exitFailure;
-        }
+    InOrder<FileEntry, NgramOutcome> run(
+        window, [&] { return names.next(); },
+        [&](FileEntry& entry, int worker) {
+            return countNgramsOfFile(entry, sequences, limit,
+                                     buffers[static_cast<std::size_t>(worker)]);
+        },
+        [&](NgramOutcome& outcome, bool moreReady) {
+            ++entries;
+            if (!outcome.messages.empty()) {
+                // Standard error in its place between the results, as when counted one by one.
+                if (!out.flush()) {
+                    return false;
+                }
+                writeError(outcome.messages);
+            }
+            if (outcome.counts) {
+                if (total) {
+                    total->add(*outcome.counts);
+                }
+                ++filesCounted;
+                writer.file(outcome.name, *outcome.counts, out);
+            }
+            return moreReady && !out.failed() ? true : out.flush();
+        });
+    if (!run.run(workers)) {
+        return exitFailure;
     }
     if (total) {
         writer.finish(*total, filesCounted, out);
-        if (!out.flush()) {
-            return exitFailure;
-        }
     }
-    return filesCounted == static_cast<int>(options.files.size()) ? exitSuccess : exitFailure;
+    if (!out.flush()) {
+        return exitFailure;
+    }
+    return static_cast<std::size_t>(filesCounted) == entries ? exitSuccess : exitFailure;
 }
 
-// Writes each file's results as soon as it is counted, so a long run shows its progress, and
-// ends with the total when there are several files.
-int countFiles(const Options& options) {
+int countFiles(Options options) {
     const std::optional<std::int32_t> limit = letterLimit();
     if (!limit) {
         reportProblem(limitVariable,
                       "not a whole number from 1 to " + std::to_string(analysis::letterLimit));
         return exitUsage;
     }
-    if (options.ngramLength > 1) {
-        return countNgramFiles(options, *limit);
-    }
-    const ReportWriter writer(options.report, options.files.size() > 1);
-    if (!writeOutput(writer.start())) {
+    std::optional<Entries> names;
+    try {
+        names.emplace(options.fileList ? FileNames::fromList(*options.fileList)
+                                       : FileNames(std::move(options.files)));
+    } catch (const analysis::FileError& error) {
+        reportProblem(error.displayPath(), error.reason());
         return exitFailure;
     }
-    LetterCounts total;
-    int filesCounted = 0;
-    for (const std::filesystem::path& file : options.files) {
-        const std::optional<LetterTally> tally = countFile(file, *limit);
-        if (!tally) {
-            continue;
-        }
-        LetterCounts counts;
-        counts.add(*tally);
-        total.add(*tally);
-        ++filesCounted;
-        if (!writeOutput(writer.file(utf8(file), counts))) {
-            return exitFailure;
-        }
-    }
-    if (!writeOutput(writer.finish(total, filesCounted))) {
-        return exitFailure;
-    }
-    return filesCounted == static_cast<int>(options.files.size()) ? exitSuccess : exitFailure;
+    return options.ngramLength > 1 ? countNgramFiles(options, *limit, *names)
+                                   : countLetterFiles(options, *limit, *names);
 }
 
-int run(const std::vector<std::filesystem::path>& arguments) {
+int run(std::vector<std::filesystem::path> arguments) {
     Options options;
     try {
-        options = parseCommandLine(arguments);
+        options = parseCommandLine(std::move(arguments));
     } catch (const UsageError& error) {
         writeError(std::string(programName) + ": " + error.what() + "\n" + usageText() +
                    "Try 'glyphmeter-cli --help' for more information.\n");
@@ -205,14 +349,14 @@ int run(const std::vector<std::filesystem::path>& arguments) {
         case Action::count:
             break;
     }
-    return countFiles(options);
+    return countFiles(std::move(options));
 }
 
 }  // namespace
 
-int runProgram(const std::vector<std::filesystem::path>& arguments) {
+int runProgram(std::vector<std::filesystem::path> arguments) {
     try {
-        return run(arguments);
+        return run(std::move(arguments));
     } catch (const std::exception& error) {
         // Out of memory, no thread to be had: say so rather than end without a word.
         writeError(std::string(programName) + ": " + error.what() + "\n");

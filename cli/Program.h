@@ -14,6 +14,6 @@ enum ExitStatus : int {
 
 // Counts the files the arguments name and writes the results to standard output; problems go to
 // standard error as "glyphmeter-cli: SUBJECT: reason".
-int runProgram(const std::vector<std::filesystem::path>& arguments);
+int runProgram(std::vector<std::filesystem::path> arguments);
 
 }  // namespace glyphmeter::cli

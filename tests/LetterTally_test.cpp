@@ -12,6 +12,7 @@
 
 #include "FileError.h"
 #include "InputFile.h"
+#include "ReaderBuffers.h"
 #include "ReferenceTally.h"
 #include "TempDir.h"
 
@@ -261,6 +262,53 @@ TEST(LetterTally, read_failing_in_the_middle_is_an_error_unless_the_limit_stops_
                 EXPECT_EQ(runningThreads(), threadsBefore) << where;
             }
         }
+    }
+}
+
+// The second reader fails as it starts, as when there is no memory for its buffer: the caller gets
+// the failure, whatever the first reader has done meanwhile, and no thread is left behind.
+TEST(LetterTally, failure_in_the_second_reader_reaches_the_caller) {
+    struct FailingSecondReader {
+        FailingSecondReader() {
+            detail::secondReaderStarting = [] { throw std::bad_alloc(); };
+        }
+        ~FailingSecondReader() { detail::secondReaderStarting = nullptr; }
+    };
+    TempDir dir;
+    const auto path = dir.write("large.bin", randomBytes(64 * 4096, 21));
+    const int threadsBefore = runningThreads();
+    {
+        const FailingSecondReader failing;
+        InputFile file = InputFile::open(path);
+        EXPECT_THROW(detail::tallyLetters(file, {}, letterLimit, 4096, 2), std::bad_alloc);
+        // One reader alone never starts a second.
+        InputFile again = InputFile::open(path);
+        EXPECT_NO_THROW(detail::tallyLetters(again, {}, letterLimit, 4096, 1));
+    }
+    EXPECT_EQ(runningThreads(), threadsBefore);
+}
+
+// One set of buffers for files of every size in turn, small after large and back, bytes and
+// UTF-16: each result is that file's own, as if counted with fresh buffers.
+TEST(LetterTally, buffers_kept_from_file_to_file_give_each_file_its_own_counts) {
+    TempDir dir;
+    constexpr std::size_t block = detail::defaultBlockSize;
+    const std::vector<std::vector<std::byte>> texts{
+        randomBytes(3 * block + 7, 31),
+        randomBytes(0, 32),
+        randomBytes(1, 33),
+        randomBytes(5000, 34),
+        randomUtf16(70000, 35, true),
+        randomBytes(block, 36),
+        randomBytes(2, 37),
+        randomBytes(block + 1, 38),
+        randomUtf16(9, 39, false),
+    };
+    ReaderBuffers buffers;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        InputFile file = InputFile::open(dir.write("text" + std::to_string(i), texts[i]));
+        const LetterTally tally = tallyLetters(file, {}, letterLimit, buffers);
+        EXPECT_EQ(tally.letterCounts, referenceTally(texts[i]).tally.letterCounts) << i;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "InputFile.h"
+#include "ReaderBuffers.h"
 #include "ReferenceTally.h"
 #include "TempDir.h"
 
@@ -252,6 +253,45 @@ TEST(NgramTally, long_random_file_matches_the_reference_in_full) {
             EXPECT_TRUE(shown.empty());
         }
     }
+}
+
+// One set of reader buffers for files of every size in turn, small after large and back, bytes
+// and UTF-16 (narrowed in the buffer): each result is that file's own.
+TEST(NgramTally, buffers_kept_from_file_to_file_give_each_file_its_own_counts) {
+    TempDir dir;
+    constexpr std::size_t block = detail::defaultBlockSize;
+    const std::vector<std::vector<std::byte>> texts{
+        randomBytes(3 * block + 7, 51),
+        randomBytes(0, 52),
+        randomUtf16(9, 53, false),
+        randomBytes(5000, 54),
+        randomUtf16(70000, 55, true),
+        randomBytes(block + 1, 56),
+        randomBytes(2, 57),
+    };
+    ReaderBuffers buffers;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const NgramOptions options{static_cast<int>(2 + i % 3), i % 2 == 1};
+        InputFile file = InputFile::open(dir.write("text" + std::to_string(i), texts[i]));
+        const NgramTally tally = tallyNgrams(file, options, {}, letterLimit, buffers);
+        const NgramTally expected = referenceNgrams(texts[i], options);
+        EXPECT_EQ(tally.counts, expected.counts) << i;
+        EXPECT_EQ(tally.totalLetters, expected.totalLetters) << i;
+    }
+}
+
+// The second reader fails as it starts, as when there is no memory for its buffer: the caller
+// gets the failure; one reader alone never starts a second.
+TEST(NgramTally, failure_in_the_second_reader_reaches_the_caller) {
+    const std::vector<std::byte> bytes = randomBytes(64 * 1024, 58);
+    detail::secondReaderStarting = [] { throw std::bad_alloc(); };
+    MemoryInput twoReaders(bytes, true);
+    EXPECT_THROW(detail::tallyNgrams(twoReaders, {4, false}, {}, letterLimit, 4096, 2),
+                 std::bad_alloc);
+    MemoryInput oneReader(bytes, true);
+    EXPECT_EQ(detail::tallyNgrams(oneReader, {4, false}, {}, letterLimit, 4096, 1).counts,
+              referenceNgrams(bytes, {4, false}).counts);
+    detail::secondReaderStarting = nullptr;
 }
 
 }  // namespace

@@ -358,6 +358,9 @@ TEST(CommandLineTool, usage_errors_exit_2_with_the_usage_on_standard_error) {
         {file, "--sort"},
         {"--language=de", file},
         {"--stats", "--language=xx", file},
+        {"--files0-from=list", file},
+        {file, "--files0-from", "list"},
+        {"--files0-from"},
     };
     for (const auto& arguments : commandLines) {
         const ProcessResult result = cli(arguments);
