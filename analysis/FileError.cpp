@@ -1,5 +1,8 @@
 #include "FileError.h"
 
+#include <cerrno>
+#include <new>
+#include <system_error>
 #include <utility>
 
 namespace glyphmeter::analysis {
@@ -20,6 +23,19 @@ FileError::FileError(std::filesystem::path path, std::string reason)
 
 std::string FileError::displayPath() const {
     return utf8(path_);
+}
+
+std::string failureReason(const std::exception& failure) {
+    if (const auto* fileError = dynamic_cast<const FileError*>(&failure)) {
+        return fileError->reason();
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+        return std::generic_category().message(ENOMEM);
+    }
+    if (const auto* system = dynamic_cast<const std::system_error*>(&failure)) {
+        return system->code().message();
+    }
+    return failure.what();
 }
 
 }  // namespace glyphmeter::analysis

@@ -1,6 +1,8 @@
-// The one error the analysis library reports: a file that could not be opened or read.
+// The one error the analysis library reports: a file that could not be opened or read; and the
+// reason any failure of a count gives, for a message that names the file.
 #pragma once
 
+#include <exception>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -22,5 +24,9 @@ class FileError : public std::runtime_error {
     std::filesystem::path path_;
     std::string reason_;
 };
+
+// The reason `failure` gives, as the system would say it: a FileError's own reason, "Cannot
+// allocate memory" for no memory, a system error's message, or else what() says.
+std::string failureReason(const std::exception& failure);
 
 }  // namespace glyphmeter::analysis

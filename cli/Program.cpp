@@ -96,17 +96,6 @@ struct FileOutcome {
     std::string messages;  // for standard error, before the results
 };
 
-// The reason an exception gives, for "FILE: reason".
-std::string failureReason(const std::exception& failure) {
-    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
-        return std::generic_category().message(ENOMEM);
-    }
-    if (const auto* system = dynamic_cast<const std::system_error*>(&failure)) {
-        return system->code().message();
-    }
-    return failure.what();
-}
-
 // Counts one file into `buffers`; every failure becomes that file's message.
 FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWriter& writer,
                       analysis::ReaderBuffers& buffers) {
@@ -132,7 +121,7 @@ FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWr
         outcome.messages += problemLine(error.displayPath(), error.reason());
     } catch (const std::exception& failure) {
         outcome.tally.reset();
-        outcome.messages += problemLine(fileName, failureReason(failure));
+        outcome.messages += problemLine(fileName, analysis::failureReason(failure));
     }
     return outcome;
 }
@@ -166,7 +155,7 @@ NgramOutcome countNgramsOfFile(const FileEntry& entry, analysis::NgramOptions se
         outcome.messages += problemLine(error.displayPath(), error.reason());
     } catch (const std::exception& failure) {
         outcome.counts.reset();
-        outcome.messages += problemLine(outcome.name, failureReason(failure));
+        outcome.messages += problemLine(outcome.name, analysis::failureReason(failure));
     }
     return outcome;
 }

@@ -18,8 +18,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -525,6 +527,27 @@ class MainWindowTest : public QObject {
         // The window goes on working.
         f.calculate(QString::fromStdString(dir.write("abc.txt", "abc").string()));
         QCOMPARE(f.label(QStringLiteral("lblTotalChars"))->text(), QStringLiteral(" 3"));
+    }
+
+    // A failure inside the tally's second reader thread (here: no memory for its buffer) is the
+    // file's failure, told like a read error; it never ends the program.
+    void secondReaderFailureIsReported() {
+        if (glyphmeter::analysis::processorCount() < 2) {
+            QSKIP("the tally reads with one thread on one processor");
+        }
+        Fixture f;
+        TempDir dir;
+        const QString path =
+            QString::fromStdString(dir.write("long.txt", std::string(3 << 20, 'a')).string());
+        glyphmeter::analysis::detail::secondReaderStarting = [] { throw std::bad_alloc(); };
+        f.calculate(path);
+        glyphmeter::analysis::detail::secondReaderStarting = nullptr;
+        const QString noMemory =
+            QString::fromStdString(std::generic_category().message(ENOMEM)).remove(u'.');
+        QCOMPARE(f.messages,
+                 QStringList{"Could not read the file \"" + path + "\": " + noMemory + "."});
+        QVERIFY(f.gridIsReset());
+        QCOMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
     }
 
     // Run with the read-failure shim preloaded (its own test entry): reads of a 4 MiB file fail

@@ -359,11 +359,9 @@ void MainWindow::calculate() {
             [this](const std::string& text) { showMessage(QString::fromStdString(text)); },
             services_.letterLimit);
         showResults(tally);
-    } catch (const analysis::FileError& error) {
-        // Nothing of the failed run is shown: the grid stays as the reset left it.
-        showMessage(failureMessage(path, QString::fromStdString(error.reason())));
     } catch (const std::exception& error) {
-        showMessage(failureMessage(path, QString::fromLocal8Bit(error.what())));
+        // Nothing of the failed run is shown: the grid stays as the reset left it.
+        showMessage(failureMessage(path, QString::fromStdString(analysis::failureReason(error))));
     }
 }
 
