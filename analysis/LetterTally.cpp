@@ -19,6 +19,8 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <exception>
+#include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -79,6 +81,13 @@ class TallyRun {
         // the next block is needed whatever the limit.
         return inFlight_ == 0 || total_ + inFlight_ < limit_;
     }
+    // A block read ahead of its turn may be left for the reader of the blocks before it to add,
+    // so its own reader goes on at once, when no block in flight can reach the limit (then the
+    // order of adding them changes nothing).
+    bool mayLeaveForLater() const {
+        return total_ + inFlight_ < limit_ && leftForLater_.size() < maxLeftForLater;
+    }
+    void commitInOrder(std::span<const std::byte> block, const LetterCounters& counts);
     void readBlocks(std::span<std::byte> space);
     void fail(std::exception_ptr error);
     void count(std::span<const std::byte> block, LetterCounters& counts) const;
@@ -97,6 +106,11 @@ class TallyRun {
     std::uint64_t nextBlock_ = 0;   // next block to hand out
     std::uint64_t nextCommit_ = 0;  // next block whose counts may be added
     std::int64_t inFlight_ = 0;
+    // The file's last block, once a reader has read one that is not full.
+    std::uint64_t lastBlock_ = std::numeric_limits<std::uint64_t>::max();
+    // Counts of blocks read ahead of their turn, by block, and whether each was the last.
+    static constexpr std::size_t maxLeftForLater = 16;
+    std::map<std::uint64_t, std::pair<LetterCounters, bool>> leftForLater_;
     bool finished_ = false;
     bool limitReached_ = false;
     std::exception_ptr error_;
@@ -131,8 +145,9 @@ void TallyRun::fail(std::exception_ptr error) {
 void TallyRun::readBlocks(std::span<std::byte> space) {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return finished_ || mayReadAnotherBlock(); });
-        if (finished_) {
+        changed_.wait(
+            lock, [&] { return finished_ || nextBlock_ > lastBlock_ || mayReadAnotherBlock(); });
+        if (finished_ || nextBlock_ > lastBlock_) {
             return;
         }
         const std::uint64_t index = nextBlock_++;
@@ -152,20 +167,44 @@ void TallyRun::readBlocks(std::span<std::byte> space) {
         }
 
         lock.lock();
-        changed_.wait(lock, [&] { return finished_ || nextCommit_ == index; });
+        if (!error && got < blockSize_) {
+            lastBlock_ = std::min(lastBlock_, index);
+        }
+        changed_.wait(lock, [&] {
+            return finished_ || nextCommit_ == index || (!error && mayLeaveForLater());
+        });
         if (finished_) {
             return;
+        }
+        if (nextCommit_ != index) {
+            leftForLater_.emplace(index, std::pair{blockCounts, got < blockSize_});
+            continue;
         }
         if (error) {
             error_ = error;
             finished_ = true;
         } else {
-            commit(space.first(got), blockCounts);
-            finished_ = finished_ || got < blockSize_;
+            commitInOrder(space.first(got), blockCounts);
         }
+        changed_.notify_all();
+    }
+}
+
+// Adds this block, then the blocks after it that the other reader left, in file order. Those
+// cannot reach the limit: they were left only while the blocks in flight together could not.
+void TallyRun::commitInOrder(std::span<const std::byte> block, const LetterCounters& counts) {
+    commit(block, counts);
+    finished_ = finished_ || block.size() < blockSize_;
+    ++nextCommit_;
+    inFlight_ -= static_cast<std::int64_t>(blockSize_);
+    for (auto next = leftForLater_.find(nextCommit_); !finished_ && next != leftForLater_.end();
+         next = leftForLater_.find(nextCommit_)) {
+        const auto& [leftCounts, last] = next->second;
+        commit({}, leftCounts);
+        finished_ = last;
         ++nextCommit_;
         inFlight_ -= static_cast<std::int64_t>(blockSize_);
-        changed_.notify_all();
+        leftForLater_.erase(next);
     }
 }
 
