@@ -1,27 +1,12 @@
 // The scalar kernel and the run-time choice between kernels.
 #include "LetterKernels.h"
+#include "LetterIndex.h"
 
 #include <cstdlib>
 
 namespace glyphmeter::analysis {
 
 namespace {
-
-constexpr std::uint8_t notALetter = 26;
-
-constexpr std::array<std::uint8_t, 256> makeLetterIndex() {
-    std::array<std::uint8_t, 256> index{};
-    for (int byte = 0; byte < 256; ++byte) {
-        index[byte] = notALetter;
-    }
-    for (int letter = 0; letter < 26; ++letter) {
-        index['A' + letter] = static_cast<std::uint8_t>(letter);
-        index['a' + letter] = static_cast<std::uint8_t>(letter);
-    }
-    return index;
-}
-
-constexpr std::array<std::uint8_t, 256> letterIndex = makeLetterIndex();
 
 // UTF-16 text for the scalar kernel: narrowed a stretch at a time into a buffer that stays in the
 // L1 cache, then counted by the byte kernel. The vector kernels narrow the units as they load

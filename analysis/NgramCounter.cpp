@@ -4,6 +4,7 @@
 // digits are never read back, so a run break costs nothing extra. Across words the letters'
 // digits are packed together first, so only letters follow each other.
 #include "NgramCounter.h"
+#include "LetterIndex.h"
 
 #include "NgramPack.h"
 
@@ -14,22 +15,6 @@
 namespace glyphmeter::analysis {
 
 namespace {
-
-constexpr unsigned notALetter = 26;
-
-constexpr std::array<std::uint8_t, 256> makeLetterIndex() {
-    std::array<std::uint8_t, 256> index{};
-    for (int byte = 0; byte < 256; ++byte) {
-        index[byte] = notALetter;
-    }
-    for (int letter = 0; letter < 26; ++letter) {
-        index['A' + letter] = static_cast<std::uint8_t>(letter);
-        index['a' + letter] = static_cast<std::uint8_t>(letter);
-    }
-    return index;
-}
-
-constexpr std::array<std::uint8_t, 256> letterIndex = makeLetterIndex();
 
 // Quadgram slots: the first two digits and the last two each through a small table, giving a
 // table of 27^4 slots (2 MiB) instead of the 32^4 (4 MiB) of the five-bit digits themselves.

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "CsvField.h"
 #include "JsonString.h"
 
 namespace glyphmeter::cli {
@@ -23,21 +24,6 @@ std::string padLeft(std::string_view text, std::size_t width) {
         out.assign(width - text.size(), ' ');
     }
     return out.append(text);
-}
-
-// A CSV field: quoted, with quotes doubled, when it holds a comma, a quote or a line break.
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string out = "\"";
-    for (const char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + '"';
 }
 
 std::string lowerCase(std::string_view text) {

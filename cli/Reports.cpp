@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "CsvField.h"
 #include "FrequencyFigures.h"
 #include "JsonString.h"
 #include "LetterStatistics.h"
@@ -28,21 +29,6 @@ std::string padLeft(std::string text, std::size_t width) {
 
 char letterName(int letter) {
     return static_cast<char>('A' + letter);
-}
-
-// A CSV field: quoted, with quotes doubled, when it holds a comma, a quote or a line break.
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string out = "\"";
-    for (const char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + '"';
 }
 
 // Four decimals, a point, never an exponent; `none` when there is no value.
