@@ -31,6 +31,7 @@
 #include <sched.h>
 #endif
 
+#include "FileBlockInput.h"
 #include "InputFile.h"
 #include "LetterKernels.h"
 #include "NumberText.h"
@@ -275,21 +276,6 @@ LetterTally TallyRun::result() const {
     return tally;
 }
 
-// The real file behind the tally's reads.
-class FileInput final : public detail::BlockInput {
-  public:
-    explicit FileInput(InputFile& file) : file_(file) {}
-    bool supportsPositionedReads() const override { return file_.supportsPositionedReads(); }
-    std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) override {
-        return file_.readAt(offset, buffer);
-    }
-    std::size_t read(std::span<std::byte> buffer) override { return file_.read(buffer); }
-    std::optional<std::uint64_t> size() const override { return file_.sizeAtOpen(); }
-
-  private:
-    InputFile& file_;
-};
-
 }  // namespace
 
 std::string limitMessage(std::int32_t limit) {
@@ -302,7 +288,7 @@ namespace detail {
 
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
                          std::size_t blockSize, int threads) {
-    FileInput input(file);
+    detail::FileBlockInput input(file);
     return tallyLetters(input, showMessage, limit, blockSize, threads);
 }
 
@@ -364,7 +350,7 @@ int processorCount() {
 
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
                          ReaderBuffers& buffers) {
-    FileInput input(file);
+    detail::FileBlockInput input(file);
     return detail::tallyLetters(input, showMessage, limit, detail::defaultBlockSize,
                                 readerThreads(), buffers);
 }

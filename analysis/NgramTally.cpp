@@ -25,6 +25,7 @@
 #include <thread>
 #include <utility>
 
+#include "FileBlockInput.h"
 #include "InputFile.h"
 #include "LetterKernels.h"
 #include "ReaderBuffers.h"
@@ -242,20 +243,6 @@ NgramTally NgramRun::result(const NgramCounter& counter) const {
     return tally;
 }
 
-class FileInput final : public detail::BlockInput {
-  public:
-    explicit FileInput(InputFile& file) : file_(file) {}
-    bool supportsPositionedReads() const override { return file_.supportsPositionedReads(); }
-    std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) override {
-        return file_.readAt(offset, buffer);
-    }
-    std::size_t read(std::span<std::byte> buffer) override { return file_.read(buffer); }
-    std::optional<std::uint64_t> size() const override { return file_.sizeAtOpen(); }
-
-  private:
-    InputFile& file_;
-};
-
 }  // namespace
 
 namespace detail {
@@ -319,7 +306,7 @@ NgramTally tallyNgrams(BlockInput& file, NgramOptions options, const MessageSink
 
 NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
                        std::int32_t limit, ReaderBuffers& buffers) {
-    FileInput input(file);
+    detail::FileBlockInput input(file);
     const int threads = processorCount() > 1 ? 2 : 1;
     return detail::tallyNgrams(input, options, showMessage, limit, detail::defaultBlockSize,
                                threads, buffers);
