@@ -59,7 +59,7 @@ wine_start() {
   # the display as soon as the first Wine program leaves it.) wine_stop ends it.
   local display_file
   display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" \
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" \
     </dev/null >/dev/null 2>&1 &
   xvfb_pid=$!
   local waited=0
