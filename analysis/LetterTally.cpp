@@ -24,6 +24,8 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -36,6 +38,7 @@
 #include "LetterKernels.h"
 #include "NumberText.h"
 #include "ReaderBuffers.h"
+#include "ReaderThread.h"
 #include "TextStart.h"
 
 namespace glyphmeter::analysis {
@@ -314,10 +317,10 @@ LetterTally tallyLetters(BlockInput& file, const MessageSink& showMessage, std::
     if (run.countTaken(start.taken) && !start.ended) {
         // A second reader only where more than one block is left for the two to share.
         const bool worthSecond = detail::worthSecondReader(size, start, blockSize);
-        std::jthread second;
+        std::optional<ReaderThread> second;
         if (positioned && threads > 1 && worthSecond) {
             try {
-                second = std::jthread([&] { run.work(1, buffers); });
+                second.emplace([&] { run.work(1, buffers); });
             } catch (const std::system_error&) {
                 // No thread to be had: this one reads on alone.
             }

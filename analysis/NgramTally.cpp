@@ -22,13 +22,13 @@
 #include <optional>
 #include <span>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 #include "FileBlockInput.h"
 #include "InputFile.h"
 #include "LetterKernels.h"
 #include "ReaderBuffers.h"
+#include "ReaderThread.h"
 #include "TextStart.h"
 
 namespace glyphmeter::analysis {
@@ -277,11 +277,11 @@ NgramTally tallyNgrams(BlockInput& file, NgramOptions options, const MessageSink
     if (run.countTaken(counter, taken) && !start.ended) {
         // A second reader, with a counter of its own, only where more than one block is left for
         // the two to share.
-        std::jthread second;
+        std::optional<ReaderThread> second;
         if (positioned && threads > 1 && detail::worthSecondReader(size, start, blockSize)) {
             try {
                 secondCounter.emplace(options);
-                second = std::jthread([&] { run.work(1, *secondCounter, buffers); });
+                second.emplace([&] { run.work(1, *secondCounter, buffers); });
             } catch (const std::bad_alloc&) {
                 secondCounter.reset();  // no memory for a second counter: this one reads on alone
             } catch (const std::system_error&) {
