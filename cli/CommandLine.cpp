@@ -15,8 +15,7 @@ namespace glyphmeter::cli {
 namespace {
 
 // Compares an argument with an ASCII option name, whatever the platform's native characters.
-bool is(const std::filesystem::path& argument, std::string_view name) {
-    const auto& native = argument.native();
+bool is(const Argument& native, std::string_view name) {
     if (native.size() != name.size()) {
         return false;
     }
@@ -28,13 +27,12 @@ bool is(const std::filesystem::path& argument, std::string_view name) {
     return true;
 }
 
-bool looksLikeOption(const std::filesystem::path& argument) {
-    const auto& native = argument.native();
-    return native.size() > 1 && native[0] == '-';
+bool looksLikeOption(const Argument& argument) {
+    return argument.size() > 1 && argument[0] == '-';
 }
 
-std::string displayText(const std::filesystem::path& argument) {
-    const std::u8string text = argument.u8string();
+std::string displayText(const Argument& argument) {
+    const std::u8string text = std::filesystem::path(argument).u8string();
     return std::string(text.begin(), text.end());
 }
 
@@ -53,8 +51,8 @@ void chooseFormat(Options& options, OutputFormat format) {
 
 // The value of the option `name` when arguments[at] is that option: the text after "NAME=", or
 // the next argument, which is then used up. nullopt when arguments[at] is another option.
-std::optional<std::string> optionValue(const std::vector<std::filesystem::path>& arguments,
-                                       std::size_t& at, std::string_view name) {
+std::optional<std::string> optionValue(const std::vector<Argument>& arguments, std::size_t& at,
+                                       std::string_view name) {
     if (is(arguments[at], name)) {
         if (at + 1 == arguments.size()) {
             throw UsageError("option '" + std::string(name) + "' needs a value");
@@ -140,7 +138,7 @@ void checkSequenceOptions(Options& options, bool ngramsGiven, bool orderGiven, b
 
 }  // namespace
 
-Options parseCommandLine(std::vector<std::filesystem::path> arguments) {
+Options parseCommandLine(std::vector<Argument> arguments) {
     Options options;
     bool optionsEnded = false;
     bool statistics = false;
@@ -148,7 +146,7 @@ Options parseCommandLine(std::vector<std::filesystem::path> arguments) {
     bool orderGiven = false;
     bool ngramsGiven = false;
     for (std::size_t at = 0; at < arguments.size(); ++at) {
-        std::filesystem::path& argument = arguments[at];
+        Argument& argument = arguments[at];
         if (optionsEnded || !looksLikeOption(argument)) {
             options.files.push_back(std::move(argument));
             continue;
@@ -199,14 +197,19 @@ Options parseCommandLine(std::vector<std::filesystem::path> arguments) {
     if (options.files.empty() && !options.fileList) {
         throw UsageError("no FILE given");
     }
-    if (std::count_if(options.files.begin(), options.files.end(), readsStandardInput) > 1) {
+    if (std::count_if(options.files.begin(), options.files.end(),
+                      [](const Argument& file) { return readsStandardInput(file); }) > 1) {
         throw UsageError("standard input ('-') can be read only once");
     }
     return options;
 }
 
-bool readsStandardInput(const std::filesystem::path& file) {
+bool readsStandardInput(const Argument& file) {
     return is(file, "-");
+}
+
+bool readsStandardInput(const std::filesystem::path& file) {
+    return readsStandardInput(file.native());
 }
 
 std::string usageText() {

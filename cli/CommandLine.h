@@ -13,12 +13,17 @@ namespace glyphmeter::cli {
 
 enum class Action { count, showHelp, showVersion };
 
+// One command-line argument, in the platform's own characters. Kept as text, not as a path,
+// because a path also holds its parsed parts: for ten thousand file names that is several times
+// the memory of counting any one file.
+using Argument = std::filesystem::path::string_type;
+
 struct Options {
     Action action = Action::count;
     ReportOptions report;
-    int ngramLength = 1;     // 1 counts single letters; 2 to 4 letter sequences
-    bool spanWords = false;  // sequences run across everything that is not a letter
-    std::vector<std::filesystem::path> files;  // in the order given; "-" stands for standard input
+    int ngramLength = 1;          // 1 counts single letters; 2 to 4 letter sequences
+    bool spanWords = false;       // sequences run across everything that is not a letter
+    std::vector<Argument> files;  // in the order given; "-" stands for standard input
     // --files0-from: the list of NUL-ended names to count instead of `files` ("-": standard input).
     std::optional<std::filesystem::path> fileList;
 };
@@ -37,8 +42,9 @@ class UsageError : public std::runtime_error {
 // --ngrams=N with N from 2 to 4 lists sequences by count unless --sort is given, and rules out
 // --stats; --top needs such an N, and --span-words needs --ngrams.
 // The FILE arguments are moved into the options, so ten thousand names are held once.
-Options parseCommandLine(std::vector<std::filesystem::path> arguments);
+Options parseCommandLine(std::vector<Argument> arguments);
 
+bool readsStandardInput(const Argument& file);
 bool readsStandardInput(const std::filesystem::path& file);
 
 // "Usage: glyphmeter-cli [--csv | --json] ... FILE...", and the form with --files0-from.

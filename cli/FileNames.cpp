@@ -30,8 +30,7 @@ std::filesystem::path pathFromBytes(const std::string& name) {
 
 }  // namespace
 
-FileNames::FileNames(std::vector<std::filesystem::path> arguments)
-    : arguments_(std::move(arguments)) {}
+FileNames::FileNames(std::vector<Argument> arguments) : arguments_(std::move(arguments)) {}
 
 FileNames::FileNames(std::filesystem::path list, analysis::InputFile file)
     : listPath_(std::move(list)), list_(std::move(file)), buffer_(listChunk) {}
@@ -52,7 +51,8 @@ std::optional<FileEntry> FileNames::next() {
     if (nextArgument_ == arguments_.size()) {
         return std::nullopt;
     }
-    return FileEntry{arguments_[nextArgument_++], std::nullopt};
+    // Each name is handed on, not copied: it is needed no more.
+    return FileEntry{std::move(arguments_[nextArgument_++]), std::nullopt};
 }
 
 std::optional<FileEntry> FileNames::nextFromList() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "InputFile.h"
 
 namespace glyphmeter::cli {
@@ -25,7 +26,7 @@ struct FileEntry {
 
 class FileNames {
   public:
-    explicit FileNames(std::vector<std::filesystem::path> arguments);
+    explicit FileNames(std::vector<Argument> arguments);
     // Opens the list at `list` ("-": standard input). Throws analysis::FileError.
     static FileNames fromList(const std::filesystem::path& list);
 
@@ -41,7 +42,7 @@ class FileNames {
     // Reads more of the list; false at its end.
     bool readMore();
 
-    std::vector<std::filesystem::path> arguments_;
+    std::vector<Argument> arguments_;
     std::size_t nextArgument_ = 0;
 
     std::filesystem::path listPath_;

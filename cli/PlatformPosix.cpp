@@ -3,8 +3,8 @@
 
 namespace glyphmeter::cli {
 
-std::vector<std::filesystem::path> commandLineArguments(int argc, char** argv) {
-    std::vector<std::filesystem::path> arguments;
+std::vector<Argument> commandLineArguments(int argc, char** argv) {
+    std::vector<Argument> arguments;
     for (int i = 1; i < argc; ++i) {
         arguments.emplace_back(argv[i]);
     }

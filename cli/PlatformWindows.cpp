@@ -13,12 +13,12 @@
 
 namespace glyphmeter::cli {
 
-std::vector<std::filesystem::path> commandLineArguments(int, char**) {
+std::vector<Argument> commandLineArguments(int, char**) {
     // argv holds the arguments converted to the ANSI code page, which loses every character
     // outside it; the wide command line has them all.
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::filesystem::path> arguments;
+    std::vector<Argument> arguments;
     if (wide != nullptr) {
         for (int i = 1; i < count; ++i) {
             arguments.emplace_back(wide[i]);

@@ -321,7 +321,7 @@ int countFiles(Options options) {
                                    : countLetterFiles(options, *limit, *names);
 }
 
-int run(std::vector<std::filesystem::path> arguments) {
+int run(std::vector<Argument> arguments) {
     Options options;
     try {
         options = parseCommandLine(std::move(arguments));
@@ -343,7 +343,7 @@ int run(std::vector<std::filesystem::path> arguments) {
 
 }  // namespace
 
-int runProgram(std::vector<std::filesystem::path> arguments) {
+int runProgram(std::vector<Argument> arguments) {
     try {
         return run(std::move(arguments));
     } catch (const std::exception& error) {

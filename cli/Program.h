@@ -1,8 +1,9 @@
 // What glyphmeter-cli does, from its arguments to its exit status.
 #pragma once
 
-#include <filesystem>
 #include <vector>
+
+#include "CommandLine.h"
 
 namespace glyphmeter::cli {
 
@@ -14,6 +15,6 @@ enum ExitStatus : int {
 
 // Counts the files the arguments name and writes the results to standard output; problems go to
 // standard error as "glyphmeter-cli: SUBJECT: reason".
-int runProgram(std::vector<std::filesystem::path> arguments);
+int runProgram(std::vector<Argument> arguments);
 
 }  // namespace glyphmeter::cli

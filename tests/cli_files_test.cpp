@@ -225,8 +225,13 @@ TEST(CommandLineFiles, failure_in_a_reader_thread_is_that_files_failure) {
          "ELLO,1,0.250000\nHELL,1,0.250000\nORLD,1,0.250000\nWORL,1,0.250000\n"},
     };
     for (const auto& c : cases) {
-        std::vector<std::filesystem::path> arguments(c.options.begin(), c.options.end());
-        arguments.insert(arguments.end(), {large, small});
+        std::vector<cli::Argument> arguments;
+        for (const std::string& argument : c.options) {
+            arguments.push_back(std::filesystem::path(argument).native());
+        }
+        for (const std::string& file : {large, small}) {
+            arguments.push_back(std::filesystem::path(file).native());
+        }
         analysis::detail::secondReaderStarting = [] { throw std::bad_alloc(); };
         ::testing::internal::CaptureStdout();
         ::testing::internal::CaptureStderr();
