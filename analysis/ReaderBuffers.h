@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <span>
 
 namespace glyphmeter::analysis {
@@ -25,11 +26,20 @@ class ReaderBuffers {
     struct FreeMemory {
         void operator()(std::byte* memory) const noexcept;
     };
+    using Memory = std::unique_ptr<std::byte[], FreeMemory>;
     struct Buffer {
-        std::unique_ptr<std::byte[], FreeMemory> memory;
+        Memory owned;  // empty where the buffer is a share of the huge page
+        std::byte* data = nullptr;
         std::size_t size = 0;
     };
+
+    // The readers' shares of one huge page, where the system gives one; null otherwise.
+    std::byte* hugePageShare(int reader);
+
     std::array<Buffer, readers> buffers_;
+    std::mutex hugePageMutex_;  // the two readers may ask for their shares at once
+    Memory hugePage_;
+    bool hugePageTried_ = false;
 };
 
 }  // namespace glyphmeter::analysis

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <utility>
@@ -295,6 +297,26 @@ TEST(LetterTally, failure_in_the_second_reader_reaches_the_caller) {
         EXPECT_NO_THROW(detail::tallyLetters(again, {}, letterLimit, 4096, 1));
     }
     EXPECT_EQ(runningThreads(threadsBefore), threadsBefore);
+}
+
+// Whatever sizes the two readers ask for, one after the other as files come, each gets at least
+// that much, and never memory the other one reads into (full blocks share one huge page).
+TEST(ReaderBuffers, the_two_readers_never_read_into_the_same_memory) {
+    ReaderBuffers buffers;
+    for (const std::size_t size :
+         {std::size_t{1}, std::size_t{5000}, std::size_t{300} << 10, detail::defaultBlockSize,
+          std::size_t{3} << 20, std::size_t{7}}) {
+        const std::span<std::byte> first = buffers.forReader(0, size);
+        const std::span<std::byte> second = buffers.forReader(1, size);
+        EXPECT_GE(first.size(), size);
+        EXPECT_GE(second.size(), size);
+        const bool apart = first.data() + first.size() <= second.data() ||
+                           second.data() + second.size() <= first.data();
+        EXPECT_TRUE(apart) << size;
+        std::fill(first.begin(), first.end(), std::byte{1});  // all of it may be written
+        std::fill(second.begin(), second.end(), std::byte{2});
+        EXPECT_EQ(first.back(), std::byte{1}) << size;
+    }
 }
 
 // One set of buffers for files of every size in turn, small after large and back, bytes and
