@@ -167,7 +167,7 @@ namespace {
 // the next one.
 template <int N, bool spanWords>
 NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_t size,
-                      PackLettersFunction pack) {
+                      PackLettersFunction pack, std::int64_t& letters) {
     constexpr std::size_t stretch = 4096;
     constexpr std::size_t carried = N - 1;
     alignas(64) std::uint8_t digits[carried + stretch + 8];
@@ -180,12 +180,20 @@ NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_
         const std::size_t now = size - done < stretch ? size - done : stretch;
         const std::uint8_t* in = text + done;
         std::uint8_t* out = spanWords ? all : digits + carried;
-        for (std::size_t i = 0; i < now; ++i) {
-            out[i] = digitOf(in[i]);
-        }
         std::size_t written = now;
         if constexpr (spanWords) {
+            for (std::size_t i = 0; i < now; ++i) {
+                out[i] = digitOf(in[i]);
+            }
             written = pack(all, now, digits + carried);
+            letters += static_cast<std::int64_t>(written);
+        } else {
+            std::uint32_t inStretch = 0;
+            for (std::size_t i = 0; i < now; ++i) {
+                out[i] = digitOf(in[i]);
+                inStretch += out[i] != notALetter;
+            }
+            letters += inStretch;
         }
         for (std::size_t i = 0; i < written; ++i) {
             slots[i] = slotOfDigits<N>(digits + i);
@@ -259,8 +267,13 @@ NgramState ngramStartState(int length) {
 }
 
 NgramState NgramCounter::count(std::span<const std::byte> text) {
+    std::int64_t letters = 0;
+    return count(text, letters);
+}
+
+NgramState NgramCounter::count(std::span<const std::byte> text, std::int64_t& letters) {
     return dispatch(options_, [&]<int N, bool spanWords>() {
-        return countPiece<N, spanWords>(table_.data(), bytesOf(text), text.size(), pack_);
+        return countPiece<N, spanWords>(table_.data(), bytesOf(text), text.size(), pack_, letters);
     });
 }
 

@@ -49,6 +49,8 @@ class NgramCounter {
     // Counts the sequences wholly inside `text`; returns the state at its end, as if `text` had
     // been preceded by nothing.
     NgramState count(std::span<const std::byte> text);
+    // The same, adding the number of letters in `text` to `letters`.
+    NgramState count(std::span<const std::byte> text, std::int64_t& letters);
 
     // Adds the sequences that begin before `text` and end in it, given the state `before` it and
     // the state `alone` that count(text) returned; returns the state after `text`.

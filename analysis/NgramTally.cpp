@@ -26,7 +26,6 @@
 
 #include "FileBlockInput.h"
 #include "InputFile.h"
-#include "LetterKernels.h"
 #include "ReaderBuffers.h"
 #include "ReaderThread.h"
 #include "TextStart.h"
@@ -50,16 +49,6 @@ std::span<const std::byte> narrowUnits(std::span<std::byte> units, bool bigEndia
         bytes[i] = static_cast<std::uint8_t>(unit < 128 ? unit : 0);
     }
     return units.first(count);
-}
-
-std::int64_t lettersIn(std::span<const std::byte> text) {
-    LetterCounters counts{};
-    activeKernel().add(text, counts);
-    std::int64_t letters = 0;
-    for (const std::uint64_t count : counts) {
-        letters += static_cast<std::int64_t>(count);
-    }
-    return letters;
 }
 
 class NgramRun {
@@ -165,8 +154,7 @@ void NgramRun::readBlocks(NgramCounter& counter, std::span<std::byte> space) {
                       ? file_.readAt(offset_ + index * blockSize_, space)
                       : file_.read(space);
             chars = text(space.first(got));
-            letters = lettersIn(chars);
-            alone = counter.count(chars);
+            alone = counter.count(chars, letters);
         } catch (...) {
             error = std::current_exception();
         }
@@ -191,8 +179,8 @@ void NgramRun::readBlocks(NgramCounter& counter, std::span<std::byte> space) {
 
 bool NgramRun::countTaken(NgramCounter& counter, std::span<std::byte> taken) {
     const std::span<const std::byte> chars = text(taken);
-    const NgramState alone = counter.count(chars);
-    const std::int64_t letters = lettersIn(chars);
+    std::int64_t letters = 0;
+    const NgramState alone = counter.count(chars, letters);
     const std::lock_guard lock(mutex_);
     commit(counter, chars, alone, letters);
     return !finished_;
