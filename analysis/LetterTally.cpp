@@ -35,6 +35,7 @@
 
 #include "FileBlockInput.h"
 #include "InputFile.h"
+#include "LetterIndex.h"
 #include "LetterKernels.h"
 #include "NumberText.h"
 #include "ReaderBuffers.h"
@@ -45,19 +46,8 @@ namespace glyphmeter::analysis {
 
 namespace {
 
-// The slot of a character code, or -1 when it is not a letter.
-int letterSlot(unsigned code) {
-    const unsigned folded = code | 0x20u;
-    return code < 128 && folded >= 'a' && folded <= 'z' ? static_cast<int>(folded - 'a') : -1;
-}
-
 using detail::TextForm;
 using detail::TextStart;
-
-// The reader threads for one tally: two where there are two processors to run them.
-int readerThreads() {
-    return processorCount() > 1 ? 2 : 1;
-}
 
 class TallyRun {
   public:
@@ -254,7 +244,7 @@ void TallyRun::countUpToLimit(std::span<const std::byte> block) {
             code = static_cast<unsigned>(block[at + low]) |
                    static_cast<unsigned>(block[at + 1 - low]) << 8;
         }
-        if (const int slot = letterSlot(code); slot >= 0) {
+        if (const unsigned slot = code < 256 ? letterIndex[code] : notALetter; slot != notALetter) {
             ++counts_[slot];
             ++total_;
         }
@@ -288,6 +278,10 @@ std::string limitMessage(std::int32_t limit) {
 }
 
 namespace detail {
+
+int readerThreads() {
+    return processorCount() > 1 ? 2 : 1;
+}
 
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit,
                          std::size_t blockSize, int threads) {
@@ -355,7 +349,7 @@ LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::i
                          ReaderBuffers& buffers) {
     detail::FileBlockInput input(file);
     return detail::tallyLetters(input, showMessage, limit, detail::defaultBlockSize,
-                                readerThreads(), buffers);
+                                detail::readerThreads(), buffers);
 }
 
 LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::int32_t limit) {

@@ -72,6 +72,9 @@ int processorCount();
 
 namespace detail {
 
+// The readers of one tally: two where there are two processors to run them.
+int readerThreads();
+
 // Large enough that a read costs little per byte, small enough to stay in the L2 cache while the
 // kernel runs over it.
 inline constexpr std::size_t defaultBlockSize = std::size_t{1} << 20;

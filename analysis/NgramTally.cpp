@@ -295,9 +295,8 @@ NgramTally tallyNgrams(BlockInput& file, NgramOptions options, const MessageSink
 NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
                        std::int32_t limit, ReaderBuffers& buffers) {
     detail::FileBlockInput input(file);
-    const int threads = processorCount() > 1 ? 2 : 1;
     return detail::tallyNgrams(input, options, showMessage, limit, detail::defaultBlockSize,
-                               threads, buffers);
+                               detail::readerThreads(), buffers);
 }
 
 NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
