@@ -96,32 +96,46 @@ struct FileOutcome {
     std::string messages;  // for standard error, before the results
 };
 
-// Counts one file into `buffers`; every failure becomes that file's message.
-FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWriter& writer,
-                      analysis::ReaderBuffers& buffers) {
-    FileOutcome outcome;
+// Opens the file `entry` names and hands it to `count`, with the sink for its messages and the
+// name they give it. An entry with a problem, and every failure, becomes a line of `messages`
+// instead; returns false then.
+template <typename Count>
+bool countEntry(const FileEntry& entry, std::string& messages, Count count) {
     if (entry.problem) {
-        outcome.messages = problemLine(entry.problem->subject, entry.problem->reason);
-        return outcome;
+        messages = problemLine(entry.problem->subject, entry.problem->reason);
+        return false;
     }
     const std::string fileName = utf8(entry.file);
-    const auto showMessage = [&](const std::string& message) {
-        outcome.messages += problemLine(fileName, message);
+    const analysis::MessageSink showMessage = [&](const std::string& message) {
+        messages += problemLine(fileName, message);
     };
     try {
         analysis::InputFile input = readsStandardInput(entry.file)
                                         ? analysis::InputFile::standardInput()
                                         : analysis::InputFile::open(entry.file);
+        count(input, showMessage, fileName);
+        return true;
+    } catch (const analysis::FileError& error) {
+        messages += problemLine(error.displayPath(), error.reason());
+    } catch (const std::exception& failure) {
+        messages += problemLine(fileName, analysis::failureReason(failure));
+    }
+    return false;
+}
+
+// Counts one file into `buffers`; every failure becomes that file's message.
+FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWriter& writer,
+                      analysis::ReaderBuffers& buffers) {
+    FileOutcome outcome;
+    const auto count = [&](analysis::InputFile& input, const analysis::MessageSink& showMessage,
+                           const std::string& fileName) {
         outcome.tally = analysis::tallyLetters(input, showMessage, limit, buffers);
         LetterCounts counts;
         counts.add(*outcome.tally);
         outcome.results = writer.file(fileName, counts);
-    } catch (const analysis::FileError& error) {
+    };
+    if (!countEntry(entry, outcome.messages, count)) {
         outcome.tally.reset();
-        outcome.messages += problemLine(error.displayPath(), error.reason());
-    } catch (const std::exception& failure) {
-        outcome.tally.reset();
-        outcome.messages += problemLine(fileName, analysis::failureReason(failure));
     }
     return outcome;
 }
@@ -136,26 +150,14 @@ struct NgramOutcome {
 NgramOutcome countNgramsOfFile(const FileEntry& entry, analysis::NgramOptions sequences,
                                std::int32_t limit, analysis::ReaderBuffers& buffers) {
     NgramOutcome outcome;
-    if (entry.problem) {
-        outcome.messages = problemLine(entry.problem->subject, entry.problem->reason);
-        return outcome;
-    }
-    outcome.name = utf8(entry.file);
-    const auto showMessage = [&](const std::string& message) {
-        outcome.messages += problemLine(outcome.name, message);
-    };
-    try {
-        analysis::InputFile input = readsStandardInput(entry.file)
-                                        ? analysis::InputFile::standardInput()
-                                        : analysis::InputFile::open(entry.file);
+    const auto count = [&](analysis::InputFile& input, const analysis::MessageSink& showMessage,
+                           const std::string& fileName) {
+        outcome.name = fileName;
         outcome.counts.emplace(
             analysis::tallyNgrams(input, sequences, showMessage, limit, buffers));
-    } catch (const analysis::FileError& error) {
+    };
+    if (!countEntry(entry, outcome.messages, count)) {
         outcome.counts.reset();
-        outcome.messages += problemLine(error.displayPath(), error.reason());
-    } catch (const std::exception& failure) {
-        outcome.counts.reset();
-        outcome.messages += problemLine(outcome.name, analysis::failureReason(failure));
     }
     return outcome;
 }
