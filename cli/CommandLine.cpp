@@ -9,6 +9,7 @@
 #include "Languages.h"
 #include "LetterTally.h"
 #include "NumberText.h"
+#include "PathText.h"
 
 namespace glyphmeter::cli {
 
@@ -32,8 +33,7 @@ bool looksLikeOption(const Argument& argument) {
 }
 
 std::string displayText(const Argument& argument) {
-    const std::u8string text = std::filesystem::path(argument).u8string();
-    return std::string(text.begin(), text.end());
+    return utf8(std::filesystem::path(argument));
 }
 
 Options onlyAction(Action action) {
@@ -178,7 +178,7 @@ Options parseCommandLine(std::vector<Argument> arguments) {
         } else if (const auto code = optionValue(arguments, at, "--language")) {
             chosenLanguage = &language(*code);
         } else if (const auto list = optionValue(arguments, at, "--files0-from")) {
-            options.fileList = std::filesystem::path(std::u8string(list->begin(), list->end()));
+            options.fileList = pathFromUtf8(*list);
         } else {
             throw UsageError("unknown option '" + displayText(argument) + "'");
         }

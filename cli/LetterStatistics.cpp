@@ -2,7 +2,7 @@
 
 namespace glyphmeter::cli {
 
-std::optional<double> indexOfCoincidence(const LetterCounts& counts) {
+std::optional<double> indexOfCoincidence(const LetterTotals& counts) {
     if (counts.total < 2) {
         return std::nullopt;
     }
@@ -16,7 +16,7 @@ std::optional<double> indexOfCoincidence(const LetterCounts& counts) {
     return pairs / (total * (total - 1));
 }
 
-std::optional<double> chiSquared(const LetterCounts& counts, const LanguageTable& language) {
+std::optional<double> chiSquared(const LetterTotals& counts, const LanguageTable& language) {
     if (counts.total < 1) {
         return std::nullopt;
     }

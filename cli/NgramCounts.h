@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "LetterCounts.h"
+#include "LetterTotals.h"
 #include "NgramTally.h"
 
 namespace glyphmeter::cli {

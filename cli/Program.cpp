@@ -1,3 +1,5 @@
+// What glyphmeter-cli does: the environment checked, the files counted by the kind of count asked
+// for, side by side, and their reports written in order.
 #include "Program.h"
 
 #include <cerrno>
@@ -16,21 +18,20 @@
 
 #include "CommandLine.h"
 #include "FileError.h"
-#include "FileNames.h"
+#include "FileNameSource.h"
 #include "InOrder.h"
 #include "InputFile.h"
-#include "LetterCounts.h"
+#include "LetterKind.h"
 #include "LetterTally.h"
-#include "NgramReports.h"
+#include "NgramKind.h"
 #include "NgramTally.h"
+#include "PathText.h"
 #include "ReaderBuffers.h"
 #include "Reports.h"
 
 namespace glyphmeter::cli {
 
 namespace {
-
-using analysis::LetterTally;
 
 constexpr std::string_view programName = "glyphmeter-cli";
 constexpr const char* limitVariable = "GLYPHMETER_LETTER_LIMIT";
@@ -83,24 +84,11 @@ std::optional<std::int32_t> letterLimit() {
     return limit;
 }
 
-std::string utf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-// What counting one file gives: its results, or the reason it could not be counted, and what it
-// says on standard error either way, to be written in its turn.
-struct FileOutcome {
-    std::optional<LetterTally> tally;
-    std::string results;   // for standard output
-    std::string messages;  // for standard error, before the results
-};
-
 // Opens the file `entry` names and hands it to `count`, with the sink for its messages and the
 // name they give it. An entry with a problem, and every failure, becomes a line of `messages`
 // instead; returns false then.
 template <typename Count>
-bool countEntry(const FileEntry& entry, std::string& messages, Count count) {
+bool countEntry(const NamedFile& entry, std::string& messages, Count count) {
     if (entry.problem) {
         messages = problemLine(entry.problem->subject, entry.problem->reason);
         return false;
@@ -123,57 +111,27 @@ bool countEntry(const FileEntry& entry, std::string& messages, Count count) {
     return false;
 }
 
-// Counts one file into `buffers`; every failure becomes that file's message.
-FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWriter& writer,
-                      analysis::ReaderBuffers& buffers) {
-    FileOutcome outcome;
-    const auto count = [&](analysis::InputFile& input, const analysis::MessageSink& showMessage,
-                           const std::string& fileName) {
-        outcome.tally = analysis::tallyLetters(input, showMessage, limit, buffers);
-        LetterCounts counts;
-        counts.add(*outcome.tally);
-        outcome.results = writer.file(fileName, counts);
-    };
-    if (!countEntry(entry, outcome.messages, count)) {
-        outcome.tally.reset();
-    }
-    return outcome;
-}
-
-// The sequences of one file, counted into `buffers`; every failure becomes that file's message.
-struct NgramOutcome {
+// What counting one file gives: its counts, or the reason it could not be counted, and what it
+// says on standard error either way, to be written in its turn.
+template <typename Kind>
+struct FileOutcome {
+    std::optional<typename Kind::Counts> counts;
     std::string name;
-    std::optional<NgramCounts> counts;
+    std::string results;   // its report, made by the worker; empty when written in its turn
     std::string messages;  // for standard error, before the results
 };
 
-NgramOutcome countNgramsOfFile(const FileEntry& entry, analysis::NgramOptions sequences,
-                               std::int32_t limit, analysis::ReaderBuffers& buffers) {
-    NgramOutcome outcome;
-    const auto count = [&](analysis::InputFile& input, const analysis::MessageSink& showMessage,
-                           const std::string& fileName) {
-        outcome.name = fileName;
-        outcome.counts.emplace(
-            analysis::tallyNgrams(input, sequences, showMessage, limit, buffers));
-    };
-    if (!countEntry(entry, outcome.messages, count)) {
-        outcome.counts.reset();
-    }
-    return outcome;
-}
-
 // Outcomes that may wait for an earlier file, per processor; results are written in batches of
-// about this many bytes while later files are ready, and at once otherwise.
+// about 64 KiB (ReportSink) while later files are ready, and at once otherwise.
 constexpr std::size_t waitingOutcomesPerWorker = 16;
-constexpr std::size_t outputBatch = std::size_t{64} << 10;
 
-// The entries of a run, the first two read ahead: they decide between the shapes for one file
+// The files of a run, the first two read ahead: they decide between the shapes for one file
 // and for several (for a list, several unless it names exactly one).
-class Entries {
+class FileQueue {
   public:
-    explicit Entries(FileNames names) : names_(std::move(names)) {
+    explicit FileQueue(FileNameSource names) : names_(std::move(names)) {
         while (first_.size() < 2) {
-            std::optional<FileEntry> entry = names_.next();
+            std::optional<NamedFile> entry = names_.next();
             if (!entry) {
                 break;
             }
@@ -182,9 +140,9 @@ class Entries {
         several_ = first_.size() != 1;
     }
     bool several() const { return several_; }
-    std::optional<FileEntry> next() {
+    std::optional<NamedFile> next() {
         if (!first_.empty()) {
-            FileEntry entry = std::move(first_.front());
+            NamedFile entry = std::move(first_.front());
             first_.pop_front();
             return entry;
         }
@@ -192,89 +150,57 @@ class Entries {
     }
 
   private:
-    FileNames names_;
-    std::deque<FileEntry> first_;
+    FileNameSource names_;
+    std::deque<NamedFile> first_;
     bool several_ = false;
 };
 
 // Counts the files side by side and writes each file's results in the order given, as soon as
 // the files before it are written, so a long run shows its progress; ends with the total when
-// there are several files.
-int countLetterFiles(const Options& options, std::int32_t limit, Entries& names) {
-    const ReportWriter writer(options.report, names.several());
-    if (!writeOutput(writer.start())) {
-        return exitFailure;
-    }
-
-    const int workers = analysis::processorCount();
-    std::vector<analysis::ReaderBuffers> buffers(static_cast<std::size_t>(workers));
-    LetterCounts total;
-    std::size_t entries = 0;
-    std::size_t filesCounted = 0;
-    std::string pending;
-    const auto flush = [&] { return writeOutput(std::exchange(pending, {})); };
-    InOrder<FileEntry, FileOutcome> run(
-        waitingOutcomesPerWorker * static_cast<std::size_t>(workers), [&] { return names.next(); },
-        [&](FileEntry& entry, int worker) {
-            return countFile(entry, limit, writer, buffers[static_cast<std::size_t>(worker)]);
-        },
-        [&](FileOutcome& outcome, bool moreReady) {
-            ++entries;
-            if (!outcome.messages.empty()) {
-                // Standard error in its place between the results, as when counted one by one.
-                if (!pending.empty() && !flush()) {
-                    return false;
-                }
-                writeError(outcome.messages);
-            }
-            if (outcome.tally) {
-                total.add(*outcome.tally);
-                ++filesCounted;
-                pending += outcome.results;
-            }
-            return moreReady && pending.size() < outputBatch ? true : flush();
-        });
-    if (!run.run(workers)) {
-        return exitFailure;
-    }
-    if (!writeOutput(writer.finish(total, static_cast<int>(filesCounted)))) {
-        return exitFailure;
-    }
-    return filesCounted == entries ? exitSuccess : exitFailure;
-}
-
-// --ngrams: as countLetterFiles, with sequences instead of letters. A quadgram table is a few
-// megabytes (the counter's, each file's results, the total's), so quadgrams are counted one file
-// at a time, each with both readers, and with no results waiting: peak memory stays that of one
-// file and the total however many files there are. Shorter sequences' tables are small, and their
-// files are counted side by side as letters are.
-int countNgramFiles(const Options& options, std::int32_t limit, Entries& names) {
-    const analysis::NgramOptions sequences{options.ngramLength, options.spanWords};
-    const NgramReportWriter writer(options.report, names.several());
+// there are several files. A kind that counts one file at a time gets one worker with both
+// readers and no results waiting, and its report is written in its turn rather than made ahead.
+template <typename Kind>
+int countFiles(const Kind& kind, OutputFormat format, std::int32_t limit, FileQueue& files) {
+    const ReportFraming<Kind> report(kind, format, files.several());
     ReportSink out(writeOutput);
-    writer.start(out);
+    report.start(out);
     if (!out.flush()) {
         return exitFailure;
     }
-    // Only several files have a total: a quadgram count is a few megabytes.
-    std::optional<NgramCounts> total;
-    if (names.several()) {
-        total.emplace(sequences.length);
+    std::optional<typename Kind::Counts> total;
+    if (files.several()) {
+        total.emplace(kind.emptyTotal());
     }
-    const bool bigTables = sequences.length >= 4;
-    const int workers = bigTables ? 1 : analysis::processorCount();
+    const bool oneAtATime = kind.countsOneAtATime();
+    const int workers = oneAtATime ? 1 : analysis::processorCount();
     const std::size_t window =
-        bigTables ? 1 : waitingOutcomesPerWorker * static_cast<std::size_t>(workers);
+        oneAtATime ? 1 : waitingOutcomesPerWorker * static_cast<std::size_t>(workers);
     std::vector<analysis::ReaderBuffers> buffers(static_cast<std::size_t>(workers));
     std::size_t entries = 0;
     int filesCounted = 0;
-    InOrder<FileEntry, NgramOutcome> run(
-        window, [&] { return names.next(); },
-        [&](FileEntry& entry, int worker) {
-            return countNgramsOfFile(entry, sequences, limit,
-                                     buffers[static_cast<std::size_t>(worker)]);
+    InOrder<NamedFile, FileOutcome<Kind>> run(
+        window, [&] { return files.next(); },
+        [&](NamedFile& entry, int worker) {
+            FileOutcome<Kind> outcome;
+            const auto count = [&](analysis::InputFile& input,
+                                   const analysis::MessageSink& showMessage,
+                                   const std::string& fileName) {
+                outcome.counts.emplace(kind.count(input, showMessage, limit,
+                                                  buffers[static_cast<std::size_t>(worker)]));
+                if (oneAtATime) {
+                    outcome.name = fileName;
+                } else {
+                    ReportSink text;
+                    report.file(fileName, *outcome.counts, text);
+                    outcome.results = text.take();
+                }
+            };
+            if (!countEntry(entry, outcome.messages, count)) {
+                outcome.counts.reset();
+            }
+            return outcome;
         },
-        [&](NgramOutcome& outcome, bool moreReady) {
+        [&](FileOutcome<Kind>& outcome, bool moreReady) {
             ++entries;
             if (!outcome.messages.empty()) {
                 // Standard error in its place between the results, as when counted one by one.
@@ -285,10 +211,14 @@ int countNgramFiles(const Options& options, std::int32_t limit, Entries& names) 
             }
             if (outcome.counts) {
                 if (total) {
-                    total->add(*outcome.counts);
+                    kind.add(*total, *outcome.counts);
                 }
                 ++filesCounted;
-                writer.file(outcome.name, *outcome.counts, out);
+                if (oneAtATime) {
+                    report.file(outcome.name, *outcome.counts, out);
+                } else {
+                    out.add(outcome.results);
+                }
             }
             return moreReady && !out.failed() ? true : out.flush();
         });
@@ -296,7 +226,7 @@ int countNgramFiles(const Options& options, std::int32_t limit, Entries& names) 
         return exitFailure;
     }
     if (total) {
-        writer.finish(*total, filesCounted, out);
+        report.finish(*total, filesCounted, out);
     }
     if (!out.flush()) {
         return exitFailure;
@@ -304,23 +234,27 @@ int countNgramFiles(const Options& options, std::int32_t limit, Entries& names) 
     return static_cast<std::size_t>(filesCounted) == entries ? exitSuccess : exitFailure;
 }
 
-int countFiles(Options options) {
+int countAsAsked(Options options) {
     const std::optional<std::int32_t> limit = letterLimit();
     if (!limit) {
         reportProblem(limitVariable,
                       "not a whole number from 1 to " + std::to_string(analysis::letterLimit));
         return exitUsage;
     }
-    std::optional<Entries> names;
+    std::optional<FileQueue> files;
     try {
-        names.emplace(options.fileList ? FileNames::fromList(*options.fileList)
-                                       : FileNames(std::move(options.files)));
+        files.emplace(options.fileList ? FileNameSource::fromList(*options.fileList)
+                                       : FileNameSource(std::move(options.files)));
     } catch (const analysis::FileError& error) {
         reportProblem(error.displayPath(), error.reason());
         return exitFailure;
     }
-    return options.ngramLength > 1 ? countNgramFiles(options, *limit, *names)
-                                   : countLetterFiles(options, *limit, *names);
+    const OutputFormat format = options.report.format;
+    if (options.ngramLength > 1) {
+        const analysis::NgramOptions sequences{options.ngramLength, options.spanWords};
+        return countFiles(NgramKind(options.report, sequences), format, *limit, *files);
+    }
+    return countFiles(LetterKind(options.report), format, *limit, *files);
 }
 
 int run(std::vector<Argument> arguments) {
@@ -340,7 +274,7 @@ int run(std::vector<Argument> arguments) {
         case Action::count:
             break;
     }
-    return countFiles(std::move(options));
+    return countAsAsked(std::move(options));
 }
 
 }  // namespace

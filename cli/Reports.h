@@ -1,15 +1,19 @@
-// The ways glyphmeter-cli writes its results: a table for people, CSV and JSON for programs; for
-// one file, or for several files followed by their total. Each piece is made whole in memory (a
-// few kilobytes at most) and written by the caller as soon as it is ready.
+// How glyphmeter-cli writes its results, whatever it counted: a table for people, CSV and JSON for
+// programs; for one file, or for several files followed by their total. The framing around each
+// file's results is the same for every kind of count; the kind writes its own table, CSV lines
+// and JSON object. The text is handed on in pieces as it is made, so a long list never has to be
+// held whole.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "CsvField.h"
 #include "Languages.h"
-#include "LetterCounts.h"
+#include "LetterTotals.h"
+#include "NumberText.h"
 
 namespace glyphmeter::cli {
 
@@ -25,42 +29,131 @@ struct ReportOptions {
     std::size_t top = 0;
 };
 
-// How many columns the text bar of a letter takes: the window's bar growth in twips at 100 twips
-// a column, so the most frequent letter always gets barColumns (its growth is within 45.5 twips
-// of 3500) and the others are scaled to it exactly as on screen.
+// How many columns the text bar of the most frequent letter or sequence takes.
 inline constexpr int barColumns = 35;
-int barLength(std::int32_t barFigure, double maxFrequency);
 
 // The name the total goes by in CSV and JSON.
 inline constexpr std::string_view totalName = "*total*";
 
-// The results in the order they are written: start(), then file() for each file counted, then
-// finish(). For one file, file() is all there is:
-//   table  a row per letter with count, frequency and bar, then the total and largest frequency,
-//          then the statistics;
-//   CSV    "letter,count,frequency", then a line per letter;
-//   JSON   one object with the file, the totals and every letter.
-// For several files (even if some could not be read):
-//   table  "File: NAME" and that table for each file, then "Total of N files" and the table of
-//          all of them together;
-//   CSV    "file,letter,count,frequency", then 26 lines for each file and 26 for *total*;
-//   JSON   an array of the files' objects, then one for the total with the file "*total*".
-class ReportWriter {
-  public:
-    ReportWriter(ReportOptions options, bool severalFiles);
+// `text` with spaces in front up to `width` characters; longer text as it is.
+std::string padLeft(std::string_view text, std::size_t width);
 
-    std::string start() const;
-    // `name` is the file as given (UTF-8, or any bytes on Linux).
-    std::string file(std::string_view name, const LetterCounts& counts) const;
-    std::string finish(const LetterCounts& total, int filesCounted) const;
+// Whole numbers in the reports: plain digits, a minus sign when negative.
+inline std::string decimal(std::int64_t value) {
+    return analysis::plainNumberText(value);
+}
+
+// Collects a report's text. Given a `write`, hands the text to it whenever it has grown past a
+// few dozen kilobytes, and on flush(); once a write fails nothing more is written. Without one
+// it only collects, for take().
+class ReportSink {
+  public:
+    ReportSink() = default;
+    explicit ReportSink(std::function<bool(std::string_view)> write) : write_(std::move(write)) {}
+    void add(std::string_view text);
+    // Hands on what is pending; false once a write has failed.
+    bool flush();
+    // Whether a write has failed: nothing more will be written.
+    bool failed() const { return failed_; }
+    // What has been collected (without a `write`), leaving the sink empty.
+    std::string take() { return std::move(pending_); }
 
   private:
-    std::string table(const LetterCounts& counts) const;
-    std::string csvLines(std::string_view firstField, const LetterCounts& counts) const;
-    std::string jsonObject(std::string_view name, const LetterCounts& counts,
-                           std::string_view indent) const;
+    std::function<bool(std::string_view)> write_;
+    std::string pending_;
+    bool failed_ = false;
+};
 
-    ReportOptions options_;
+// The results in the order they are written: start(), then file() for each file counted, then
+// finish(). For one file, file() is all there is:
+//   table  the kind's table;
+//   CSV    the kind's column names ("letter,count,frequency"), then its lines;
+//   JSON   the kind's object.
+// For several files (even if some could not be read):
+//   table  "File: NAME" and the table for each file, a blank line after each, then
+//          "Total of N files" and the table of all of them together;
+//   CSV    "file," and the column names, then each file's lines and the total's, each line
+//          starting with the file (CSV-quoted) or *total*;
+//   JSON   an array of the files' objects, then one for the total with the file "*total*".
+// `Kind` writes one block of results (see LetterKind.h):
+//   std::string_view csvColumns() const;
+//   void table(const Counts&, ReportSink&) const;
+//   void csvLines(std::string_view prefix, const Counts&, ReportSink&) const;
+//   void jsonObject(std::string_view name, const Counts&, std::string_view indent,
+//                   ReportSink&) const;
+template <typename Kind>
+class ReportFraming {
+  public:
+    using Counts = typename Kind::Counts;
+
+    ReportFraming(const Kind& kind, OutputFormat format, bool severalFiles)
+        : kind_(kind), format_(format), several_(severalFiles) {}
+
+    void start(ReportSink& out) const {
+        if (!several_) {
+            return;
+        }
+        if (format_ == OutputFormat::csv) {
+            out.add("file,");
+            out.add(kind_.csvColumns());
+            out.add("\n");
+        } else if (format_ == OutputFormat::json) {
+            out.add("[\n");
+        }
+    }
+
+    // `name` is the file as given (UTF-8, or any bytes on Linux).
+    void file(std::string_view name, const Counts& counts, ReportSink& out) const {
+        switch (format_) {
+            case OutputFormat::csv:
+                if (several_) {
+                    kind_.csvLines(csvField(name) + ',', counts, out);
+                } else {
+                    out.add(kind_.csvColumns());
+                    out.add("\n");
+                    kind_.csvLines({}, counts, out);
+                }
+                return;
+            case OutputFormat::json:
+                kind_.jsonObject(name, counts, several_ ? "  " : "", out);
+                out.add(several_ ? ",\n" : "\n");
+                return;
+            case OutputFormat::table:
+                break;
+        }
+        if (several_) {
+            out.add("File: ");
+            out.add(name);
+            out.add("\n");
+        }
+        kind_.table(counts, out);
+        if (several_) {
+            out.add("\n");
+        }
+    }
+
+    void finish(const Counts& total, int filesCounted, ReportSink& out) const {
+        if (!several_) {
+            return;
+        }
+        switch (format_) {
+            case OutputFormat::csv:
+                kind_.csvLines(std::string(totalName) + ',', total, out);
+                return;
+            case OutputFormat::json:
+                kind_.jsonObject(totalName, total, "  ", out);
+                out.add("\n]\n");
+                return;
+            case OutputFormat::table:
+                break;
+        }
+        out.add("Total of " + decimal(filesCounted) + (filesCounted == 1 ? " file\n" : " files\n"));
+        kind_.table(total, out);
+    }
+
+  private:
+    const Kind& kind_;
+    OutputFormat format_;
     bool several_;
 };
 

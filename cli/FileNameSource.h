@@ -19,26 +19,26 @@ struct EntryProblem {
     std::string reason;
 };
 
-struct FileEntry {
+struct NamedFile {
     std::filesystem::path file;           // as given; "-" stands for standard input
     std::optional<EntryProblem> problem;  // set for an entry that names no file to count
 };
 
-class FileNames {
+class FileNameSource {
   public:
-    explicit FileNames(std::vector<Argument> arguments);
+    explicit FileNameSource(std::vector<Argument> arguments);
     // Opens the list at `list` ("-": standard input). Throws analysis::FileError.
-    static FileNames fromList(const std::filesystem::path& list);
+    static FileNameSource fromList(const std::filesystem::path& list);
 
     // The next entry, nullopt after the last. An empty name in the list, a "-" in a list read from
     // standard input, a second "-", and a list that cannot be read further are entries with a
     // problem; after a read failure there are no more entries.
-    std::optional<FileEntry> next();
+    std::optional<NamedFile> next();
 
   private:
-    FileNames(std::filesystem::path list, analysis::InputFile file);
-    std::optional<FileEntry> nextFromList();
-    std::optional<FileEntry> entryFromList(std::string name);
+    FileNameSource(std::filesystem::path list, analysis::InputFile file);
+    std::optional<NamedFile> nextFromList();
+    std::optional<NamedFile> entryFromList(std::string name);
     // Reads more of the list; false at its end.
     bool readMore();
 

@@ -1,4 +1,4 @@
-#include "LetterCounts.h"
+#include "LetterTotals.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +17,7 @@ std::int32_t scaled(double quotient, double scale) {
 
 }  // namespace
 
-void LetterCounts::add(const analysis::LetterTally& tally) {
+void LetterTotals::add(const analysis::LetterTally& tally) {
     for (int letter = 0; letter < analysis::letterCount; ++letter) {
         letters[letter] += tally.letterCounts[letter];
     }
@@ -25,7 +25,15 @@ void LetterCounts::add(const analysis::LetterTally& tally) {
     limitReached = limitReached || tally.limitReached;
 }
 
-LetterFigures letterFigures(const LetterCounts& counts) {
+void LetterTotals::add(const LetterTotals& other) {
+    for (int letter = 0; letter < analysis::letterCount; ++letter) {
+        letters[letter] += other.letters[letter];
+    }
+    total += other.total;
+    limitReached = limitReached || other.limitReached;
+}
+
+LetterFigures letterFigures(const LetterTotals& counts) {
     LetterFigures figures;
     if (counts.total <= 0) {
         figures.maxFrequencyText = analysis::plainNumberText(std::int64_t{0});
@@ -43,7 +51,7 @@ LetterFigures letterFigures(const LetterCounts& counts) {
     return figures;
 }
 
-std::array<int, analysis::letterCount> letterOrder(const LetterCounts& counts, SortOrder order) {
+std::array<int, analysis::letterCount> letterOrder(const LetterTotals& counts, SortOrder order) {
     std::array<int, analysis::letterCount> letters;
     std::iota(letters.begin(), letters.end(), 0);
     if (order == SortOrder::byCount) {

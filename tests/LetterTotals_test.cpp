@@ -5,14 +5,14 @@
 #include <random>
 
 #include "FrequencyFigures.h"
-#include "LetterCounts.h"
+#include "LetterTotals.h"
 
 namespace glyphmeter::cli {
 namespace {
 
 using analysis::LetterTally;
 
-TEST(LetterCounts, figures_match_the_windows_for_any_one_file) {
+TEST(LetterTotals, figures_match_the_windows_for_any_one_file) {
     std::mt19937 random(11);
     for (int round = 0; round < 2000; ++round) {
         // Small totals give many exact halves (ties to even); large ones long quotients.
@@ -22,7 +22,7 @@ TEST(LetterCounts, figures_match_the_windows_for_any_one_file) {
             count = static_cast<std::int32_t>(random() % (largest + 1)) * (random() % 3 != 0);
             tally.totalLetters += count;
         }
-        LetterCounts counts;
+        LetterTotals counts;
         counts.add(tally);
         const LetterFigures figures = letterFigures(counts);
         const analysis::FrequencyTexts window = analysis::describeTally(tally);
@@ -33,14 +33,14 @@ TEST(LetterCounts, figures_match_the_windows_for_any_one_file) {
     }
 }
 
-TEST(LetterCounts, files_together_may_pass_32_bits) {
+TEST(LetterTotals, files_together_may_pass_32_bits) {
     // Two files stopped at the letter limit: 2,100,000,000 letters each, E and T half each.
     LetterTally full;
     full.letterCounts[4] = analysis::letterLimit / 2;
     full.letterCounts[19] = analysis::letterLimit / 2;
     full.totalLetters = analysis::letterLimit;
     full.limitReached = true;
-    LetterCounts total;
+    LetterTotals total;
     total.add(full);
     total.add(full);
     EXPECT_EQ(total.total, 4200000000);

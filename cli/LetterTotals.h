@@ -12,12 +12,13 @@ namespace glyphmeter::cli {
 
 // Counts in 64 bits: each file stops at the letter limit, but several files together may pass
 // what 32 bits hold.
-struct LetterCounts {
+struct LetterTotals {
     std::array<std::int64_t, analysis::letterCount> letters{};  // slot 0 is A, slot 25 is Z
     std::int64_t total = 0;                                     // always the sum of letters
     bool limitReached = false;  // counting stopped at the letter limit (in one of the files)
 
     void add(const analysis::LetterTally& tally);
+    void add(const LetterTotals& other);
 };
 
 // The figures of the results, worked out exactly as the window works them out for one file
@@ -30,12 +31,12 @@ struct LetterFigures {
     std::string maxFrequencyText;  // plain number text, "0.3"; "0" without letters
 };
 
-LetterFigures letterFigures(const LetterCounts& counts);
+LetterFigures letterFigures(const LetterTotals& counts);
 
 enum class SortOrder { alphabetical, byCount };
 
 // The letters 0 to 25 in the order the results list them: A to Z, or by count, highest first,
 // equal counts alphabetically.
-std::array<int, analysis::letterCount> letterOrder(const LetterCounts& counts, SortOrder order);
+std::array<int, analysis::letterCount> letterOrder(const LetterTotals& counts, SortOrder order);
 
 }  // namespace glyphmeter::cli

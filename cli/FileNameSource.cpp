@@ -1,4 +1,4 @@
-#include "FileNames.h"
+#include "FileNameSource.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "FileError.h"
+#include "PathText.h"
 
 namespace glyphmeter::cli {
 
@@ -14,15 +15,10 @@ namespace {
 // Enough names for a few dozen files at a time; a pipe is read no further ahead than this.
 constexpr std::size_t listChunk = std::size_t{4} << 10;
 
-std::string utf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // A name from the list: bytes as they are where names are bytes, UTF-8 elsewhere.
 std::filesystem::path pathFromBytes(const std::string& name) {
 #ifdef _WIN32
-    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+    return pathFromUtf8(name);
 #else
     return std::filesystem::path(name);
 #endif
@@ -30,21 +26,22 @@ std::filesystem::path pathFromBytes(const std::string& name) {
 
 }  // namespace
 
-FileNames::FileNames(std::vector<Argument> arguments) : arguments_(std::move(arguments)) {}
+FileNameSource::FileNameSource(std::vector<Argument> arguments)
+    : arguments_(std::move(arguments)) {}
 
-FileNames::FileNames(std::filesystem::path list, analysis::InputFile file)
+FileNameSource::FileNameSource(std::filesystem::path list, analysis::InputFile file)
     : listPath_(std::move(list)), list_(std::move(file)), buffer_(listChunk) {}
 
-FileNames FileNames::fromList(const std::filesystem::path& list) {
+FileNameSource FileNameSource::fromList(const std::filesystem::path& list) {
     if (readsStandardInput(list)) {
-        FileNames names(list, analysis::InputFile::standardInput());
+        FileNameSource names(list, analysis::InputFile::standardInput());
         names.standardInputTaken_ = true;
         return names;
     }
-    return FileNames(list, analysis::InputFile::open(list));
+    return FileNameSource(list, analysis::InputFile::open(list));
 }
 
-std::optional<FileEntry> FileNames::next() {
+std::optional<NamedFile> FileNameSource::next() {
     if (list_) {
         return nextFromList();
     }
@@ -52,10 +49,10 @@ std::optional<FileEntry> FileNames::next() {
         return std::nullopt;
     }
     // Each name is handed on, not copied: it is needed no more.
-    return FileEntry{std::move(arguments_[nextArgument_++]), std::nullopt};
+    return NamedFile{std::move(arguments_[nextArgument_++]), std::nullopt};
 }
 
-std::optional<FileEntry> FileNames::nextFromList() {
+std::optional<NamedFile> FileNameSource::nextFromList() {
     std::string name;
     for (;;) {
         const char* from = buffer_.data() + start_;
@@ -76,37 +73,37 @@ std::optional<FileEntry> FileNames::nextFromList() {
         } catch (const analysis::FileError& error) {
             listEnded_ = true;
             start_ = end_ = 0;
-            return FileEntry{{}, EntryProblem{error.displayPath(), error.reason()}};
+            return NamedFile{{}, EntryProblem{error.displayPath(), error.reason()}};
         }
     }
 }
 
-bool FileNames::readMore() {
+bool FileNameSource::readMore() {
     start_ = 0;
     end_ = list_->read(std::span(reinterpret_cast<std::byte*>(buffer_.data()), buffer_.size()));
     return end_ == buffer_.size();
 }
 
-std::optional<FileEntry> FileNames::entryFromList(std::string name) {
+std::optional<NamedFile> FileNameSource::entryFromList(std::string name) {
     ++entries_;
     const std::string where = utf8(listPath_) + ":" + std::to_string(entries_);
     if (name.empty()) {
-        return FileEntry{{}, EntryProblem{where, "invalid zero-length file name"}};
+        return NamedFile{{}, EntryProblem{where, "invalid zero-length file name"}};
     }
     std::filesystem::path file = pathFromBytes(name);
     if (readsStandardInput(file)) {
         if (readsStandardInput(listPath_)) {
-            return FileEntry{file, EntryProblem{where,
+            return NamedFile{file, EntryProblem{where,
                                                 "file name '-' not allowed when the names "
                                                 "are read from standard input"}};
         }
         if (standardInputTaken_) {
-            return FileEntry{file,
+            return NamedFile{file,
                              EntryProblem{where, "standard input ('-') can be read only once"}};
         }
         standardInputTaken_ = true;
     }
-    return FileEntry{std::move(file), std::nullopt};
+    return NamedFile{std::move(file), std::nullopt};
 }
 
 }  // namespace glyphmeter::cli

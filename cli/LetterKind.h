@@ -1,0 +1,55 @@
+// Single letters A to Z as a kind of count: how one file is counted, how files add up to a total,
+// and how the results are written (a row per letter in every format).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "InputFile.h"
+#include "LetterTally.h"
+#include "LetterTotals.h"
+#include "ReaderBuffers.h"
+#include "Reports.h"
+
+namespace glyphmeter::cli {
+
+// How many columns the text bar of a letter takes: the window's bar growth in twips at 100 twips
+// a column, so the most frequent letter always gets barColumns (its growth is within 45.5 twips
+// of 3500) and the others are scaled to it exactly as on screen.
+int barLength(std::int32_t barFigure, double maxFrequency);
+
+// What every kind of count offers the run (Program.cpp) and the framing (Reports.h):
+//   Counts                  one file's counts, or a total's
+//   count(...)              counts one file, giving its messages (the letter limit) to
+//                           showMessage; throws analysis::FileError or what the tally throws
+//   emptyTotal(), add()     a total with nothing in it, and adding a file's counts to it
+//   countsOneAtATime()      whether files must be counted one after another (big tables)
+//   csvColumns(), table(), csvLines(), jsonObject()   the kind's part of the report
+// Letters write:
+//   table  a row per letter with count, frequency and bar, then the total and largest frequency,
+//          then the statistics;
+//   CSV    "letter,count,frequency", a line per letter;
+//   JSON   an object with the file, the totals and every letter.
+class LetterKind {
+  public:
+    using Counts = LetterTotals;
+
+    explicit LetterKind(const ReportOptions& options) : options_(options) {}
+
+    Counts count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
+                 std::int32_t limit, analysis::ReaderBuffers& buffers) const;
+    Counts emptyTotal() const { return {}; }
+    static void add(Counts& total, const Counts& file) { total.add(file); }
+    static bool countsOneAtATime() { return false; }
+
+    static std::string_view csvColumns() { return "letter,count,frequency"; }
+    void table(const Counts& counts, ReportSink& out) const;
+    void csvLines(std::string_view prefix, const Counts& counts, ReportSink& out) const;
+    void jsonObject(std::string_view name, const Counts& counts, std::string_view indent,
+                    ReportSink& out) const;
+
+  private:
+    ReportOptions options_;
+};
+
+}  // namespace glyphmeter::cli
