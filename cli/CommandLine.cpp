@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -49,21 +51,162 @@ void chooseFormat(Options& options, OutputFormat format) {
     options.report.format = format;
 }
 
-// The value of the option `name` when arguments[at] is that option: the text after "NAME=", or
-// the next argument, which is then used up. nullopt when arguments[at] is another option.
-std::optional<std::string> optionValue(const std::vector<Argument>& arguments, std::size_t& at,
-                                       std::string_view name) {
-    if (is(arguments[at], name)) {
-        if (at + 1 == arguments.size()) {
-            throw UsageError("option '" + std::string(name) + "' needs a value");
+// What each option does; the rows of the table below.
+enum class OptionCode {
+    tableFormat,
+    csv,
+    json,
+    sort,
+    stats,
+    language,
+    ngrams,
+    spanWords,
+    top,
+    fileList,
+    help,
+    version,
+    endOfOptions,
+};
+
+struct OptionRow {
+    OptionCode code;
+    std::string_view name;   // as typed; empty for a row of the help that is no option
+    std::string_view alias;  // a second spelling, or empty
+    std::string_view value;  // what its value is called ("CODE"); empty when it takes none
+    std::string_view shown;  // the help's spelling, when not NAME or NAME=VALUE
+    // The help's lines for it; "{languages}" stands for the codes of the languages there are.
+    std::string_view help;
+};
+
+// Every option, in the order the help lists them: the parser, the usage and the help all read
+// their names here. An option listed twice (--sort, one row per value) is parsed by its first row.
+constexpr OptionRow optionRows[] = {
+    {OptionCode::tableFormat,
+     {},
+     {},
+     {},
+     "(no option)",
+     "a table with a bar per letter, scaled to the most frequent\n"
+     "letter, then the total of letters and the largest frequency"},
+    {OptionCode::csv,
+     "--csv",
+     {},
+     {},
+     {},
+     "27 lines: letter,count,frequency and a line per letter A to Z"},
+    {OptionCode::json,
+     "--json",
+     {},
+     {},
+     {},
+     "one JSON object with the file, the totals and every letter"},
+    {OptionCode::sort,
+     "--sort",
+     {},
+     "alpha|count",
+     "--sort=alpha",
+     "letters from A to Z (the default)"},
+    {OptionCode::sort,
+     "--sort",
+     {},
+     "alpha|count",
+     "--sort=count",
+     "letters by count, highest first; equal counts from A to Z"},
+    {OptionCode::stats,
+     "--stats",
+     {},
+     {},
+     {},
+     "add the index of coincidence, raw and times 26, and the\n"
+     "chi-squared statistic of the counts against the letter\n"
+     "frequencies of a language (table and JSON; not in CSV)"},
+    {OptionCode::language,
+     "--language",
+     {},
+     "CODE",
+     {},
+     "that language: {languages}\n"
+     "(default en)"},
+    {OptionCode::ngrams,
+     "--ngrams",
+     {},
+     "N",
+     {},
+     "count sequences of N letters instead (2 bigrams, 3 trigrams,\n"
+     "4 quadgrams; 1 is the letter count above): every overlapping\n"
+     "run of N letters standing next to each other, so any other\n"
+     "byte (or UTF-16 character) between two letters breaks it;\n"
+     "lists those that occur with count and frequency (count\n"
+     "divided by the sequences counted, six decimals), by count\n"
+     "unless --sort=alpha is given"},
+    {OptionCode::spanWords,
+     "--span-words",
+     {},
+     {},
+     {},
+     "with --ngrams: count in the letters alone, skipping every\n"
+     "other byte, so 'a-b cd' gives AB, BC, CD and not only CD"},
+    {OptionCode::top,
+     "--top",
+     {},
+     "K",
+     {},
+     "with --ngrams: list only the first K sequences (the totals\n"
+     "still count all)"},
+    {OptionCode::fileList,
+     "--files0-from",
+     {},
+     "F",
+     {},
+     "count the files named in F instead of FILE arguments,\n"
+     "each name ended by a NUL byte (as 'find -print0' writes\n"
+     "them); F '-' reads the names from standard input"},
+    {OptionCode::help, "--help", "-h", {}, {}, "show this help"},
+    {OptionCode::version, "--version", {}, {}, {}, "show the version"},
+    {OptionCode::endOfOptions,
+     "--",
+     {},
+     {},
+     {},
+     "what follows is FILE, even if it starts with '-'"},
+};
+
+const OptionRow& row(OptionCode code) {
+    return *std::find_if(std::begin(optionRows), std::end(optionRows),
+                         [&](const OptionRow& row) { return row.code == code; });
+}
+
+// "--sort=alpha|count", "--csv": an option as the usage writes it.
+std::string spelled(OptionCode code) {
+    const OptionRow& option = row(code);
+    return std::string(option.name) + (option.value.empty() ? "" : "=") + std::string(option.value);
+}
+
+// The option arguments[at] is, and its value if it takes one: the text after "NAME=", or the
+// next argument, which is then used up. Null when arguments[at] is no option there is.
+const OptionRow* findOption(const std::vector<Argument>& arguments, std::size_t& at,
+                            std::string& value) {
+    const Argument& argument = arguments[at];
+    for (const OptionRow& option : optionRows) {
+        if (option.name.empty()) {
+            continue;
         }
-        return displayText(arguments[++at]);
+        if (is(argument, option.name) || (!option.alias.empty() && is(argument, option.alias))) {
+            if (!option.value.empty()) {
+                if (at + 1 == arguments.size()) {
+                    throw UsageError("option '" + std::string(option.name) + "' needs a value");
+                }
+                value = displayText(arguments[++at]);
+            }
+            return &option;
+        }
+        if (!option.value.empty() && argument.size() > option.name.size() &&
+            is(argument.substr(0, option.name.size() + 1), std::string(option.name) + "=")) {
+            value = displayText(argument).substr(option.name.size() + 1);
+            return &option;
+        }
     }
-    const std::string text = displayText(arguments[at]);
-    if (text.size() > name.size() && text.starts_with(name) && text[name.size()] == '=') {
-        return text.substr(name.size() + 1);
-    }
-    return std::nullopt;
+    return nullptr;
 }
 
 SortOrder sortOrder(const std::string& value) {
@@ -136,6 +279,45 @@ void checkSequenceOptions(Options& options, bool ngramsGiven, bool orderGiven, b
     }
 }
 
+// One form of the usage: "glyphmeter-cli" and `pieces` after `lead`, wrapped before a piece
+// that would run past the 79th column, with the continuation lines indented under the first piece.
+std::string usageLine(std::string_view lead, std::initializer_list<std::string> pieces) {
+    constexpr std::size_t width = 79;
+    std::string line = std::string(lead) + "glyphmeter-cli";
+    const std::size_t indent = line.size() + 1;
+    std::string text;
+    bool firstOnLine = true;
+    for (const std::string& piece : pieces) {
+        if (!firstOnLine && line.size() + 1 + piece.size() > width) {
+            text += line + "\n";
+            line.assign(indent - 1, ' ');
+        }
+        line += " " + piece;
+        firstOnLine = false;
+    }
+    return text + line + "\n";
+}
+
+// The help's list of options: each spelling in a column of 17, its lines beside it.
+std::string optionHelp() {
+    constexpr std::size_t column = 17;
+    const std::string continuation(2 + column, ' ');
+    std::string text;
+    for (const OptionRow& option : optionRows) {
+        std::string shown = option.shown.empty() ? spelled(option.code) : std::string(option.shown);
+        shown.resize(std::max(shown.size(), column), ' ');
+        std::string lines(option.help);
+        if (const auto at = lines.find("{languages}"); at != std::string::npos) {
+            lines.replace(at, std::string_view("{languages}").size(), languageCodes());
+        }
+        for (std::size_t at = 0; (at = lines.find('\n', at)) != std::string::npos; ++at) {
+            lines.insert(at + 1, continuation);
+        }
+        text += "  " + shown + lines + "\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 Options parseCommandLine(std::vector<Argument> arguments) {
@@ -151,36 +333,50 @@ Options parseCommandLine(std::vector<Argument> arguments) {
             options.files.push_back(std::move(argument));
             continue;
         }
-        if (is(argument, "--help") || is(argument, "-h")) {
-            return onlyAction(Action::showHelp);
-        }
-        if (is(argument, "--version")) {
-            return onlyAction(Action::showVersion);
-        }
-        if (is(argument, "--")) {
-            optionsEnded = true;
-        } else if (is(argument, "--csv")) {
-            chooseFormat(options, OutputFormat::csv);
-        } else if (is(argument, "--json")) {
-            chooseFormat(options, OutputFormat::json);
-        } else if (const auto order = optionValue(arguments, at, "--sort")) {
-            options.report.order = sortOrder(*order);
-            orderGiven = true;
-        } else if (const auto length = optionValue(arguments, at, "--ngrams")) {
-            options.ngramLength = ngramLength(*length);
-            ngramsGiven = true;
-        } else if (is(argument, "--span-words")) {
-            options.spanWords = true;
-        } else if (const auto top = optionValue(arguments, at, "--top")) {
-            options.report.top = positiveCount(*top);
-        } else if (is(argument, "--stats")) {
-            statistics = true;
-        } else if (const auto code = optionValue(arguments, at, "--language")) {
-            chosenLanguage = &language(*code);
-        } else if (const auto list = optionValue(arguments, at, "--files0-from")) {
-            options.fileList = pathFromUtf8(*list);
-        } else {
+        std::string value;
+        const OptionRow* option = findOption(arguments, at, value);
+        if (option == nullptr) {
             throw UsageError("unknown option '" + displayText(argument) + "'");
+        }
+        switch (option->code) {
+            case OptionCode::help:
+                return onlyAction(Action::showHelp);
+            case OptionCode::version:
+                return onlyAction(Action::showVersion);
+            case OptionCode::endOfOptions:
+                optionsEnded = true;
+                break;
+            case OptionCode::csv:
+                chooseFormat(options, OutputFormat::csv);
+                break;
+            case OptionCode::json:
+                chooseFormat(options, OutputFormat::json);
+                break;
+            case OptionCode::sort:
+                options.report.order = sortOrder(value);
+                orderGiven = true;
+                break;
+            case OptionCode::ngrams:
+                options.ngramLength = ngramLength(value);
+                ngramsGiven = true;
+                break;
+            case OptionCode::spanWords:
+                options.spanWords = true;
+                break;
+            case OptionCode::top:
+                options.report.top = positiveCount(value);
+                break;
+            case OptionCode::stats:
+                statistics = true;
+                break;
+            case OptionCode::language:
+                chosenLanguage = &language(value);
+                break;
+            case OptionCode::fileList:
+                options.fileList = pathFromUtf8(value);
+                break;
+            case OptionCode::tableFormat:
+                break;  // no option: never found
         }
     }
     checkSequenceOptions(options, ngramsGiven, orderGiven, statistics);
@@ -213,11 +409,17 @@ bool readsStandardInput(const std::filesystem::path& file) {
 }
 
 std::string usageText() {
-    return "Usage: glyphmeter-cli [--csv | --json] [--sort=alpha|count]\n"
-           "                      [--stats [--language=CODE]] FILE...\n"
-           "  or:  glyphmeter-cli [--csv | --json] [--sort=alpha|count] --ngrams=N\n"
-           "                      [--span-words] [--top=K] FILE...\n"
-           "  or:  glyphmeter-cli [OPTION]... --files0-from=F\n";
+    const std::string format =
+        "[" + spelled(OptionCode::csv) + " | " + spelled(OptionCode::json) + "]";
+    const std::string order = "[" + spelled(OptionCode::sort) + "]";
+    return usageLine("Usage: ", {format, order,
+                                 "[" + spelled(OptionCode::stats) + " [" +
+                                     spelled(OptionCode::language) + "]]",
+                                 "FILE..."}) +
+           usageLine("  or:  ", {format, order, spelled(OptionCode::ngrams),
+                                 "[" + spelled(OptionCode::spanWords) + "]",
+                                 "[" + spelled(OptionCode::top) + "]", "FILE..."}) +
+           usageLine("  or:  ", {"[OPTION]...", spelled(OptionCode::fileList)});
 }
 
 std::string helpText() {
@@ -228,37 +430,8 @@ std::string helpText() {
            "shows for each letter its count and its frequency. Every other byte is read and\n"
            "ignored.\n"
            "With FILE '-' it reads standard input; write './-' for a file of that name.\n"
-           "\n"
-           "  (no option)      a table with a bar per letter, scaled to the most frequent\n"
-           "                   letter, then the total of letters and the largest frequency\n"
-           "  --csv            27 lines: letter,count,frequency and a line per letter A to Z\n"
-           "  --json           one JSON object with the file, the totals and every letter\n"
-           "  --sort=alpha     letters from A to Z (the default)\n"
-           "  --sort=count     letters by count, highest first; equal counts from A to Z\n"
-           "  --stats          add the index of coincidence, raw and times 26, and the\n"
-           "                   chi-squared statistic of the counts against the letter\n"
-           "                   frequencies of a language (table and JSON; not in CSV)\n"
-           "  --language=CODE  that language: " +
-           languageCodes() +
-           "\n"
-           "                   (default en)\n"
-           "  --ngrams=N       count sequences of N letters instead (2 bigrams, 3 trigrams,\n"
-           "                   4 quadgrams; 1 is the letter count above): every overlapping\n"
-           "                   run of N letters standing next to each other, so any other\n"
-           "                   byte (or UTF-16 character) between two letters breaks it;\n"
-           "                   lists those that occur with count and frequency (count\n"
-           "                   divided by the sequences counted, six decimals), by count\n"
-           "                   unless --sort=alpha is given\n"
-           "  --span-words     with --ngrams: count in the letters alone, skipping every\n"
-           "                   other byte, so 'a-b cd' gives AB, BC, CD and not only CD\n"
-           "  --top=K          with --ngrams: list only the first K sequences (the totals\n"
-           "                   still count all)\n"
-           "  --files0-from=F  count the files named in F instead of FILE arguments,\n"
-           "                   each name ended by a NUL byte (as 'find -print0' writes\n"
-           "                   them); F '-' reads the names from standard input\n"
-           "  --help           show this help\n"
-           "  --version        show the version\n"
-           "  --               what follows is FILE, even if it starts with '-'\n"
+           "\n" +
+           optionHelp() +
            "\n"
            "With several files the table has a block for each file and one for all of them\n"
            "together; --csv writes file,letter,count,frequency: 26 lines for each file,\n"
