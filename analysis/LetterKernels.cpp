@@ -2,6 +2,7 @@
 #include "LetterKernels.h"
 #include "LetterIndex.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace glyphmeter::analysis {
@@ -98,6 +99,30 @@ const LetterKernel& chooseKernel(const char* requested) {
         }
     }
     return kernels.back();
+}
+
+std::string kernelNameList() {
+    std::string names;
+    for (const std::string_view name : kernelNames) {
+        names += (names.empty() ? "" : ", ") + std::string(name);
+    }
+    return names;
+}
+
+std::string kernelChoiceProblem(const char* requested) {
+    if (requested == nullptr || *requested == '\0') {
+        return {};
+    }
+    const std::string name = requested;
+    if (std::find(kernelNames.begin(), kernelNames.end(), name) == kernelNames.end()) {
+        return "unknown kernel '" + name + "' (" + kernelNameList() + ")";
+    }
+    const auto& kernels = supportedKernels();
+    if (std::none_of(kernels.begin(), kernels.end(),
+                     [&](const LetterKernel& kernel) { return kernel.name == name; })) {
+        return "this processor does not support the kernel '" + name + "'";
+    }
+    return {};
 }
 
 const LetterKernel& activeKernel() {

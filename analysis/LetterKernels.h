@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,6 +45,19 @@ const LetterKernel& activeKernel();
 
 // Picks the kernel for the given GLYPHMETER_KERNEL value (null or unknown: the fastest).
 const LetterKernel& chooseKernel(const char* requested);
+
+// Every name GLYPHMETER_KERNEL may hold, whether or not this build and CPU have that kernel.
+inline constexpr std::array<std::string_view, 4> kernelNames{"scalar", "avx2", "avx512bw",
+                                                             "avx512vbmi"};
+
+// "scalar, avx2, avx512bw, avx512vbmi": kernelNames as a list for people.
+std::string kernelNameList();
+
+// Why a GLYPHMETER_KERNEL value is not followed: empty when it is null, empty or the name of a
+// kernel this CPU supports; otherwise "unknown kernel 'NAME' (scalar, avx2, avx512bw,
+// avx512vbmi)" or "this processor does not support the kernel 'NAME'". chooseKernel() falls
+// back to the fastest kernel in both cases.
+std::string kernelChoiceProblem(const char* requested);
 
 void addLettersScalar(std::span<const std::byte> bytes, LetterCounters& counts);
 

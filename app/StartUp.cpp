@@ -3,7 +3,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
 
+#include "LetterKernels.h"
 #include "main/MainWindow.h"
 
 namespace glyphmeter::app {
@@ -54,6 +57,19 @@ QString fileToOpen(const QStringList& arguments) {
     describeCommandLine(parser);
     parser.process(arguments);
     return parser.positionalArguments().value(0);
+}
+
+std::string kernelWarning(const char* requested) {
+    const std::string problem = analysis::kernelChoiceProblem(requested);
+    return problem.empty() ? problem
+                           : "glyphmeter: GLYPHMETER_KERNEL: " + problem +
+                                 "; counting with the fastest kernel instead\n";
+}
+
+void reportKernelChoice() {
+    const std::string warning = kernelWarning(std::getenv("GLYPHMETER_KERNEL"));
+    std::fwrite(warning.data(), 1, warning.size(), stderr);
+    std::fflush(stderr);
 }
 
 void showWindow(ui::MainWindow& window, const QString& file) {

@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
     glyphmeter::app::nameProgram();
     glyphmeter::app::answerHelpAndVersion(argc, argv);
+    glyphmeter::app::reportKernelChoice();
     QApplication app(argc, argv);
     const QString file = glyphmeter::app::fileToOpen(QApplication::arguments());
     glyphmeter::ui::MainWindow window;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "Languages.h"
+#include "LetterKernels.h"
 #include "LetterTally.h"
 #include "NumberText.h"
 #include "PathText.h"
@@ -447,6 +448,14 @@ std::string helpText() {
            "total_ngrams and ngrams, a list of {\"ngram\", \"count\", \"frequency\"}.\n"
            "Sequences never run from one FILE into the next.\n"
            "\n"
+           "Rounding: a letter's frequency is the quotient count / letters as a double,\n"
+           "then times 10000 rounded half to even, as the window shows it: 3 A in 20,000\n"
+           "letters give 0.0001, where the exact quotient 0.00015 would give 0.0002. The\n"
+           "largest frequency is that double to at most 15 significant digits, without\n"
+           "trailing zeros. A sequence's frequency (six decimals), the index of\n"
+           "coincidence, raw and times 26, and chi-squared (four decimals) are the decimal\n"
+           "nearest to the double; one exactly halfway goes to the even digit.\n"
+           "\n"
            "Examples:\n"
            "  glyphmeter-cli --csv part1.txt part2.txt\n"
            "      both files, then their total, as CSV\n"
@@ -468,13 +477,14 @@ std::string helpText() {
            "\n"
            "Exit status: 0 when the results were written (also when counting stopped at the\n"
            "limit), 1 when a FILE (or F, or a name in it) could not be read or the results\n"
-           "not written, 2 for a wrong command line.\n"
+           "not written, 2 for a wrong command line or a wrong value of a variable below.\n"
            "\n"
            "Environment, as testing aids:\n"
            "  GLYPHMETER_LETTER_LIMIT  stop counting after this many letters instead (1 to " +
            limit +
            ")\n"
-           "  GLYPHMETER_KERNEL        scalar, avx2, avx512bw, avx512vbmi: that kernel\n";
+           "  GLYPHMETER_KERNEL        " +
+           analysis::kernelNameList() + ": that kernel\n";
 }
 
 }  // namespace glyphmeter::cli

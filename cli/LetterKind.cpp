@@ -95,17 +95,13 @@ void LetterKind::table(const LetterTotals& counts, ReportSink& out) const {
     out.add(text);
 }
 
-void LetterKind::csvLines(std::string_view prefix, const LetterTotals& counts,
-                          ReportSink& out) const {
+void LetterKind::rows(const LetterTotals& counts, const ReportRow& row) const {
     const LetterFigures figures = letterFigures(counts);
-    std::string text;
     for (const int letter : letterOrder(counts, options_.order)) {
-        text += prefix;
-        text += letterName(letter);
-        text += ',' + decimal(counts.letters[letter]) + ',' +
-                analysis::fourDecimals(figures.frequencyFigures[letter]) + '\n';
+        const char name = letterName(letter);
+        row(std::string_view(&name, 1), counts.letters[letter],
+            analysis::fourDecimals(figures.frequencyFigures[letter]));
     }
-    out.add(text);
 }
 
 void LetterKind::jsonObject(std::string_view name, const LetterTotals& counts,

@@ -19,37 +19,34 @@ namespace glyphmeter::cli {
 int barLength(std::int32_t barFigure, double maxFrequency);
 
 // What every kind of count offers the run (Program.cpp) and the framing (Reports.h):
-//   Counts                  one file's counts, or a total's
+//   Counts                  one file's counts, or a total's; Counts::add(const Counts&) adds a
+//                           file's counts to a total
 //   count(...)              counts one file, giving its messages (the letter limit) to
 //                           showMessage; throws analysis::FileError or what the tally throws
-//   emptyTotal(), add()     a total with nothing in it, and adding a file's counts to it
+//   emptyTotal()            a total with nothing in it
 //   countsOneAtATime()      whether files must be counted one after another (big tables)
-//   csvColumns(), table(), csvLines(), jsonObject()   the kind's part of the report
+//   csvColumns(), rows(), table(), jsonObject()   the kind's part of the report (Reports.h)
 // Letters write:
 //   table  a row per letter with count, frequency and bar, then the total and largest frequency,
 //          then the statistics;
 //   CSV    "letter,count,frequency", a line per letter;
 //   JSON   an object with the file, the totals and every letter.
-class LetterKind {
+class LetterKind : public CountKind {
   public:
     using Counts = LetterTotals;
 
-    explicit LetterKind(const ReportOptions& options) : options_(options) {}
+    using CountKind::CountKind;
 
     Counts count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
                  std::int32_t limit, analysis::ReaderBuffers& buffers) const;
     Counts emptyTotal() const { return {}; }
-    static void add(Counts& total, const Counts& file) { total.add(file); }
     static bool countsOneAtATime() { return false; }
 
     static std::string_view csvColumns() { return "letter,count,frequency"; }
+    void rows(const Counts& counts, const ReportRow& row) const;
     void table(const Counts& counts, ReportSink& out) const;
-    void csvLines(std::string_view prefix, const Counts& counts, ReportSink& out) const;
     void jsonObject(std::string_view name, const Counts& counts, std::string_view indent,
                     ReportSink& out) const;
-
-  private:
-    ReportOptions options_;
 };
 
 }  // namespace glyphmeter::cli

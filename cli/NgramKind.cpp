@@ -65,12 +65,11 @@ void NgramKind::table(const NgramCounts& counts, ReportSink& out) const {
             "\n");
 }
 
-void NgramKind::csvLines(std::string_view prefix, const NgramCounts& counts,
-                         ReportSink& out) const {
+void NgramKind::rows(const NgramCounts& counts, const ReportRow& row) const {
     for (const std::uint32_t index : ngramOrder(counts, options_.order, options_.top)) {
         const std::uint64_t count = counts.count(index);
-        out.add(std::string(prefix) + ngramName(index, counts.length()) + ',' + countText(count) +
-                ',' + sixDecimals(count, counts.total()).value_or("") + '\n');
+        row(ngramName(index, counts.length()), static_cast<std::int64_t>(count),
+            sixDecimals(count, counts.total()).value_or(""));
     }
 }
 

@@ -24,30 +24,28 @@ std::string_view ngramKind(int length);
 //   CSV    "ngram,count,frequency", a line per sequence;
 //   JSON   an object with "file", "ngram_length", "total_ngrams", "limitReached" and "ngrams".
 // Only sequences that occur are listed, in options.order, at most options.top of them.
-class NgramKind {
+class NgramKind : public CountKind {
   public:
     using Counts = NgramCounts;
 
     NgramKind(const ReportOptions& options, analysis::NgramOptions sequences)
-        : options_(options), sequences_(sequences) {}
+        : CountKind(options), sequences_(sequences) {}
 
     Counts count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
                  std::int32_t limit, analysis::ReaderBuffers& buffers) const;
     Counts emptyTotal() const { return NgramCounts(sequences_.length); }
-    static void add(Counts& total, const Counts& file) { total.add(file); }
     // A quadgram table is a few megabytes (the counter's, each file's results, the total's), so
     // quadgrams are counted one file at a time, each with both readers, and with no results
     // waiting: peak memory stays that of one file and the total however many files there are.
     bool countsOneAtATime() const { return sequences_.length >= 4; }
 
     static std::string_view csvColumns() { return "ngram,count,frequency"; }
+    void rows(const Counts& counts, const ReportRow& row) const;
     void table(const Counts& counts, ReportSink& out) const;
-    void csvLines(std::string_view prefix, const Counts& counts, ReportSink& out) const;
     void jsonObject(std::string_view name, const Counts& counts, std::string_view indent,
                     ReportSink& out) const;
 
   private:
-    ReportOptions options_;
     analysis::NgramOptions sequences_;
 };
 

@@ -21,6 +21,7 @@
 #include "FileNameSource.h"
 #include "InOrder.h"
 #include "InputFile.h"
+#include "LetterKernels.h"
 #include "LetterKind.h"
 #include "LetterTally.h"
 #include "NgramKind.h"
@@ -35,6 +36,7 @@ namespace {
 
 constexpr std::string_view programName = "glyphmeter-cli";
 constexpr const char* limitVariable = "GLYPHMETER_LETTER_LIMIT";
+constexpr const char* kernelVariable = "GLYPHMETER_KERNEL";
 
 void writeError(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
@@ -211,7 +213,7 @@ int countFiles(const Kind& kind, OutputFormat format, std::int32_t limit, FileQu
             }
             if (outcome.counts) {
                 if (total) {
-                    kind.add(*total, *outcome.counts);
+                    total->add(*outcome.counts);
                 }
                 ++filesCounted;
                 if (oneAtATime) {
@@ -239,6 +241,13 @@ int countAsAsked(Options options) {
     if (!limit) {
         reportProblem(limitVariable,
                       "not a whole number from 1 to " + std::to_string(analysis::letterLimit));
+        return exitUsage;
+    }
+    // A forced kernel that cannot be had is refused rather than quietly replaced: the run is
+    // meant to measure or test that kernel.
+    if (const std::string problem = analysis::kernelChoiceProblem(std::getenv(kernelVariable));
+        !problem.empty()) {
+        reportProblem(kernelVariable, problem);
         return exitUsage;
     }
     std::optional<FileQueue> files;

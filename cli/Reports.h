@@ -64,6 +64,20 @@ class ReportSink {
     bool failed_ = false;
 };
 
+// What every kind of count is made with: the options of the report, which say the order of its
+// rows, how many to list and which statistics to add.
+class CountKind {
+  public:
+    explicit CountKind(const ReportOptions& options) : options_(options) {}
+
+  protected:
+    ReportOptions options_;
+};
+
+// One row of a kind's list (a letter, a sequence): its name, count and frequency as written.
+using ReportRow =
+    std::function<void(std::string_view name, std::int64_t count, std::string_view frequency)>;
+
 // The results in the order they are written: start(), then file() for each file counted, then
 // finish(). For one file, file() is all there is:
 //   table  the kind's table;
@@ -77,8 +91,8 @@ class ReportSink {
 //   JSON   an array of the files' objects, then one for the total with the file "*total*".
 // `Kind` writes one block of results (see LetterKind.h):
 //   std::string_view csvColumns() const;
+//   void rows(const Counts&, const ReportRow&) const;  // the CSV lines, in order
 //   void table(const Counts&, ReportSink&) const;
-//   void csvLines(std::string_view prefix, const Counts&, ReportSink&) const;
 //   void jsonObject(std::string_view name, const Counts&, std::string_view indent,
 //                   ReportSink&) const;
 template <typename Kind>
@@ -107,11 +121,11 @@ class ReportFraming {
         switch (format_) {
             case OutputFormat::csv:
                 if (several_) {
-                    kind_.csvLines(csvField(name) + ',', counts, out);
+                    csvLines(csvField(name) + ',', counts, out);
                 } else {
                     out.add(kind_.csvColumns());
                     out.add("\n");
-                    kind_.csvLines({}, counts, out);
+                    csvLines({}, counts, out);
                 }
                 return;
             case OutputFormat::json:
@@ -138,7 +152,7 @@ class ReportFraming {
         }
         switch (format_) {
             case OutputFormat::csv:
-                kind_.csvLines(std::string(totalName) + ',', total, out);
+                csvLines(std::string(totalName) + ',', total, out);
                 return;
             case OutputFormat::json:
                 kind_.jsonObject(totalName, total, "  ", out);
@@ -152,6 +166,16 @@ class ReportFraming {
     }
 
   private:
+    // A line a row, each starting with `prefix`.
+    void csvLines(const std::string& prefix, const Counts& counts, ReportSink& out) const {
+        std::string line;
+        kind_.rows(
+            counts, [&](std::string_view name, std::int64_t count, std::string_view frequency) {
+                line.assign(prefix).append(name).append(",").append(decimal(count)).append(",");
+                out.add(line.append(frequency).append("\n"));
+            });
+    }
+
     const Kind& kind_;
     OutputFormat format_;
     bool several_;

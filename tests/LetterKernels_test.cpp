@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -164,6 +166,24 @@ TEST(KernelChoice, environment_value_picks_a_supported_kernel_and_falls_back_oth
     }
     EXPECT_EQ(chooseKernel(nullptr).name, fastest);
 #endif
+}
+
+TEST(KernelChoice, a_value_that_is_not_followed_is_explained) {
+    EXPECT_EQ(kernelChoiceProblem(nullptr), "");
+    EXPECT_EQ(kernelChoiceProblem(""), "");
+    EXPECT_EQ(kernelChoiceProblem("AVX2"),
+              "unknown kernel 'AVX2' (scalar, avx2, avx512bw, avx512vbmi)");
+    // Every known name is followed exactly when the CPU has that kernel.
+    for (const std::string_view name : kernelNames) {
+        const bool supported =
+            std::any_of(supportedKernels().begin(), supportedKernels().end(),
+                        [&](const LetterKernel& kernel) { return kernel.name == name; });
+        EXPECT_EQ(kernelChoiceProblem(std::string(name).c_str()),
+                  supported
+                      ? ""
+                      : "this processor does not support the kernel '" + std::string(name) + "'")
+            << name;
+    }
 }
 
 }  // namespace

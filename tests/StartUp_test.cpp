@@ -123,6 +123,14 @@ class StartUpTest : public QObject {
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     }
 
+    void kernelVariableNotFollowedIsReported() {
+        QCOMPARE(glyphmeter::app::kernelWarning(nullptr), std::string());
+        QCOMPARE(glyphmeter::app::kernelWarning("scalar"), std::string());
+        QCOMPARE(glyphmeter::app::kernelWarning("fast"),
+                 std::string("glyphmeter: GLYPHMETER_KERNEL: unknown kernel 'fast' (scalar, avx2, "
+                             "avx512bw, avx512vbmi); counting with the fastest kernel instead\n"));
+    }
+
     void helpAndVersionNeedNoDisplay_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("platform");  // empty: no display of any kind

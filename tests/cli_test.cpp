@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "LetterKernels.h"
 #include "TempDir.h"
 
 namespace glyphmeter::testing {
@@ -420,6 +421,42 @@ TEST(CommandLineTool, limit_is_reported_on_standard_error_then_partial_results_f
         EXPECT_TRUE(result.standardError.starts_with("glyphmeter-cli: GLYPHMETER_LETTER_LIMIT:"))
             << wrong << ": " << result.standardError;
         EXPECT_EQ(result.standardOutput, "") << wrong;
+    }
+}
+
+TEST(CommandLineTool, a_forced_kernel_counts_alike_or_is_refused_with_exit_2) {
+    TempDir dir;
+    const std::string file = dir.write("hello.txt", "Hello, World").string();
+    const auto withKernel = [](const std::string& name) {
+        ProcessRun run;
+        run.environment = {{"GLYPHMETER_LETTER_LIMIT", ""}, {"GLYPHMETER_KERNEL", name}};
+        return run;
+    };
+    for (const std::string_view name : analysis::kernelNames) {
+        const auto& kernels = analysis::supportedKernels();
+        const bool supported =
+            std::any_of(kernels.begin(), kernels.end(),
+                        [&](const analysis::LetterKernel& kernel) { return kernel.name == name; });
+        const ProcessResult result = cli({"--csv", file}, withKernel(std::string(name)));
+        if (supported) {
+            EXPECT_EQ(result.exitStatus, 0) << name;
+            EXPECT_EQ(result.standardOutput, helloCsv) << name;
+        } else {
+            EXPECT_EQ(result.exitStatus, 2) << name;
+            EXPECT_EQ(result.standardError,
+                      "glyphmeter-cli: GLYPHMETER_KERNEL: this processor does not support the "
+                      "kernel '" +
+                          std::string(name) + "'\n");
+        }
+    }
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--csv", file}, {"--ngrams=2", file}}) {
+        const ProcessResult result = cli(arguments, withKernel("AVX2"));
+        EXPECT_EQ(result.exitStatus, 2);
+        EXPECT_EQ(result.standardOutput, "");
+        EXPECT_EQ(result.standardError,
+                  "glyphmeter-cli: GLYPHMETER_KERNEL: unknown kernel 'AVX2' (scalar, avx2, "
+                  "avx512bw, avx512vbmi)\n");
     }
 }
 
