@@ -424,6 +424,35 @@ TEST(CommandLineTool, limit_is_reported_on_standard_error_then_partial_results_f
     }
 }
 
+// The rounding --help and the manual describe, at the ties they name.
+TEST(CommandLineTool, figures_round_as_documented_at_ties) {
+    TempDir dir;
+    // 3 / 20000 is a little below 0.00015 as a double; 19997 / 20000 times 10000 is 9998.5.
+    const std::string letters = dir.write("letters.txt", "AAA" + std::string(19997, 'B')).string();
+    // 1 of 128 pairs is 0.0078125 exactly, 127 of them 0.9921875.
+    const std::string pairs = dir.write("pairs.txt", "Q" + std::string(128, 'Z')).string();
+    // 21 letters 3 times and one once: the index is 126 / 4032 = 0.03125 exactly.
+    std::string spread = "Z";
+    for (char letter = 'A'; letter < 'A' + 21; ++letter) {
+        spread += std::string(3, letter);
+    }
+    const std::string coincidence = dir.write("spread.txt", spread).string();
+    const struct {
+        std::vector<std::string> arguments;
+        std::string line;
+    } cases[] = {
+        {{"--csv", letters}, "A,3,0.0001"},
+        {{"--csv", letters}, "B,19997,0.9998"},
+        {{"--csv", "--ngrams=2", pairs}, "QZ,1,0.007812"},
+        {{"--csv", "--ngrams=2", pairs}, "ZZ,127,0.992188"},
+        {{"--stats", coincidence}, "Index of coincidence: 0.0312 (x26: 0.8125)"},
+    };
+    for (const auto& [arguments, line] : cases) {
+        const std::vector<std::string> written = lines(cli(arguments).standardOutput);
+        EXPECT_NE(std::find(written.begin(), written.end(), line), written.end()) << line;
+    }
+}
+
 TEST(CommandLineTool, a_forced_kernel_counts_alike_or_is_refused_with_exit_2) {
     TempDir dir;
     const std::string file = dir.write("hello.txt", "Hello, World").string();
