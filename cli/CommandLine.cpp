@@ -66,73 +66,43 @@ enum class OptionCode {
     fileList,
     help,
     version,
-    endOfOptions,
+    endOfOptions
 };
 
 struct OptionRow {
     OptionCode code;
-    std::string_view name;   // as typed; empty for a row of the help that is no option
-    std::string_view alias;  // a second spelling, or empty
-    std::string_view value;  // what its value is called ("CODE"); empty when it takes none
-    std::string_view shown;  // the help's spelling, when not NAME or NAME=VALUE
-    // The help's lines for it; "{languages}" stands for the codes of the languages there are.
+    // As the usage writes it: the name, and "=VALUE" when it takes a value ("--top=K"); empty
+    // for a row of the help that is no option.
+    std::string_view spelling;
+    std::string_view shown;  // the help's spelling, when not `spelling`
+    // The help's lines for it, none for a second spelling; "{languages}" stands for the codes of
+    // the languages there are.
     std::string_view help;
+
+    std::string_view name() const { return spelling.substr(0, spelling.find('=')); }
+    bool takesValue() const { return spelling.find('=') != std::string_view::npos; }
 };
 
 // Every option, in the order the help lists them: the parser, the usage and the help all read
 // their names here. An option listed twice (--sort, one row per value) is parsed by its first row.
+// clang-format off
 constexpr OptionRow optionRows[] = {
-    {OptionCode::tableFormat,
-     {},
-     {},
-     {},
-     "(no option)",
+    {OptionCode::tableFormat, {}, "(no option)",
      "a table with a bar per letter, scaled to the most frequent\n"
      "letter, then the total of letters and the largest frequency"},
-    {OptionCode::csv,
-     "--csv",
-     {},
-     {},
-     {},
-     "27 lines: letter,count,frequency and a line per letter A to Z"},
-    {OptionCode::json,
-     "--json",
-     {},
-     {},
-     {},
-     "one JSON object with the file, the totals and every letter"},
-    {OptionCode::sort,
-     "--sort",
-     {},
-     "alpha|count",
-     "--sort=alpha",
-     "letters from A to Z (the default)"},
-    {OptionCode::sort,
-     "--sort",
-     {},
-     "alpha|count",
-     "--sort=count",
+    {OptionCode::csv, "--csv", {}, "27 lines: letter,count,frequency and a line per letter A to Z"},
+    {OptionCode::json, "--json", {}, "one JSON object with the file, the totals and every letter"},
+    {OptionCode::sort, "--sort=alpha|count", "--sort=alpha", "letters from A to Z (the default)"},
+    {OptionCode::sort, "--sort=alpha|count", "--sort=count",
      "letters by count, highest first; equal counts from A to Z"},
-    {OptionCode::stats,
-     "--stats",
-     {},
-     {},
-     {},
+    {OptionCode::stats, "--stats", {},
      "add the index of coincidence, raw and times 26, and the\n"
      "chi-squared statistic of the counts against the letter\n"
      "frequencies of a language (table and JSON; not in CSV)"},
-    {OptionCode::language,
-     "--language",
-     {},
-     "CODE",
-     {},
+    {OptionCode::language, "--language=CODE", {},
      "that language: {languages}\n"
      "(default en)"},
-    {OptionCode::ngrams,
-     "--ngrams",
-     {},
-     "N",
-     {},
+    {OptionCode::ngrams, "--ngrams=N", {},
      "count sequences of N letters instead (2 bigrams, 3 trigrams,\n"
      "4 quadgrams; 1 is the letter count above): every overlapping\n"
      "run of N letters standing next to each other, so any other\n"
@@ -140,37 +110,22 @@ constexpr OptionRow optionRows[] = {
      "lists those that occur with count and frequency (count\n"
      "divided by the sequences counted, six decimals), by count\n"
      "unless --sort=alpha is given"},
-    {OptionCode::spanWords,
-     "--span-words",
-     {},
-     {},
-     {},
+    {OptionCode::spanWords, "--span-words", {},
      "with --ngrams: count in the letters alone, skipping every\n"
      "other byte, so 'a-b cd' gives AB, BC, CD and not only CD"},
-    {OptionCode::top,
-     "--top",
-     {},
-     "K",
-     {},
+    {OptionCode::top, "--top=K", {},
      "with --ngrams: list only the first K sequences (the totals\n"
      "still count all)"},
-    {OptionCode::fileList,
-     "--files0-from",
-     {},
-     "F",
-     {},
+    {OptionCode::fileList, "--files0-from=F", {},
      "count the files named in F instead of FILE arguments,\n"
      "each name ended by a NUL byte (as 'find -print0' writes\n"
      "them); F '-' reads the names from standard input"},
-    {OptionCode::help, "--help", "-h", {}, {}, "show this help"},
-    {OptionCode::version, "--version", {}, {}, {}, "show the version"},
-    {OptionCode::endOfOptions,
-     "--",
-     {},
-     {},
-     {},
-     "what follows is FILE, even if it starts with '-'"},
+    {OptionCode::help, "--help", {}, "show this help"},
+    {OptionCode::help, "-h", {}, {}},
+    {OptionCode::version, "--version", {}, "show the version"},
+    {OptionCode::endOfOptions, "--", {}, "what follows is FILE, even if it starts with '-'"},
 };
+// clang-format on
 
 const OptionRow& row(OptionCode code) {
     return *std::find_if(std::begin(optionRows), std::end(optionRows),
@@ -179,8 +134,7 @@ const OptionRow& row(OptionCode code) {
 
 // "--sort=alpha|count", "--csv": an option as the usage writes it.
 std::string spelled(OptionCode code) {
-    const OptionRow& option = row(code);
-    return std::string(option.name) + (option.value.empty() ? "" : "=") + std::string(option.value);
+    return std::string(row(code).spelling);
 }
 
 // The option arguments[at] is, and its value if it takes one: the text after "NAME=", or the
@@ -189,21 +143,22 @@ const OptionRow* findOption(const std::vector<Argument>& arguments, std::size_t&
                             std::string& value) {
     const Argument& argument = arguments[at];
     for (const OptionRow& option : optionRows) {
-        if (option.name.empty()) {
+        const std::string_view name = option.name();
+        if (name.empty()) {
             continue;
         }
-        if (is(argument, option.name) || (!option.alias.empty() && is(argument, option.alias))) {
-            if (!option.value.empty()) {
+        if (is(argument, name)) {
+            if (option.takesValue()) {
                 if (at + 1 == arguments.size()) {
-                    throw UsageError("option '" + std::string(option.name) + "' needs a value");
+                    throw UsageError("option '" + std::string(name) + "' needs a value");
                 }
                 value = displayText(arguments[++at]);
             }
             return &option;
         }
-        if (!option.value.empty() && argument.size() > option.name.size() &&
-            is(argument.substr(0, option.name.size() + 1), std::string(option.name) + "=")) {
-            value = displayText(argument).substr(option.name.size() + 1);
+        if (option.takesValue() && argument.size() > name.size() &&
+            is(argument.substr(0, name.size() + 1), std::string(name) + "=")) {
+            value = displayText(argument).substr(name.size() + 1);
             return &option;
         }
     }
@@ -305,7 +260,10 @@ std::string optionHelp() {
     const std::string continuation(2 + column, ' ');
     std::string text;
     for (const OptionRow& option : optionRows) {
-        std::string shown = option.shown.empty() ? spelled(option.code) : std::string(option.shown);
+        if (option.help.empty()) {
+            continue;
+        }
+        std::string shown(option.shown.empty() ? option.spelling : option.shown);
         shown.resize(std::max(shown.size(), column), ' ');
         std::string lines(option.help);
         if (const auto at = lines.find("{languages}"); at != std::string::npos) {
