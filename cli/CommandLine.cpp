@@ -133,8 +133,15 @@ const OptionRow& row(OptionCode code) {
 }
 
 // "--sort=alpha|count", "--csv": an option as the usage writes it.
-std::string spelled(OptionCode code) {
-    return std::string(row(code).spelling);
+std::string_view spelled(OptionCode code) {
+    return row(code).spelling;
+}
+
+// "[TEXT]": a part of the usage that may be left out.
+std::string bracketed(std::string_view text) {
+    std::string part(1, '[');
+    part.append(text).push_back(']');
+    return part;
 }
 
 // The option arguments[at] is, and its value if it takes one: the text after "NAME=", or the
@@ -368,17 +375,17 @@ bool readsStandardInput(const std::filesystem::path& file) {
 }
 
 std::string usageText() {
-    const std::string format =
-        "[" + spelled(OptionCode::csv) + " | " + spelled(OptionCode::json) + "]";
-    const std::string order = "[" + spelled(OptionCode::sort) + "]";
-    return usageLine("Usage: ", {format, order,
-                                 "[" + spelled(OptionCode::stats) + " [" +
-                                     spelled(OptionCode::language) + "]]",
-                                 "FILE..."}) +
-           usageLine("  or:  ", {format, order, spelled(OptionCode::ngrams),
-                                 "[" + spelled(OptionCode::spanWords) + "]",
-                                 "[" + spelled(OptionCode::top) + "]", "FILE..."}) +
-           usageLine("  or:  ", {"[OPTION]...", spelled(OptionCode::fileList)});
+    const std::string format = bracketed(
+        std::string(spelled(OptionCode::csv)).append(" | ").append(spelled(OptionCode::json)));
+    const std::string order = bracketed(spelled(OptionCode::sort));
+    const std::string statistics = bracketed(std::string(spelled(OptionCode::stats))
+                                                 .append(" ")
+                                                 .append(bracketed(spelled(OptionCode::language))));
+    return usageLine("Usage: ", {format, order, statistics, "FILE..."}) +
+           usageLine("  or:  ", {format, order, std::string(spelled(OptionCode::ngrams)),
+                                 bracketed(spelled(OptionCode::spanWords)),
+                                 bracketed(spelled(OptionCode::top)), "FILE..."}) +
+           usageLine("  or:  ", {"[OPTION]...", std::string(spelled(OptionCode::fileList))});
 }
 
 std::string helpText() {
