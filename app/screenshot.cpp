@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     const QDir output(QString::fromLocal8Bit(argv[1]));
     glyphmeter::ui::MainWindow::Services services;
     // A message would wait for a person: print it instead.
-    services.showMessage = [](QWidget*, const QString& text) {
+    services.messageBox = [](QWidget*, const QString& text) {
         QTextStream(stderr) << "message: " << text << '\n';
     };
     glyphmeter::ui::MainWindow window(services);

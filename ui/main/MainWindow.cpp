@@ -324,18 +324,18 @@ void MainWindow::calculate() {
 
     const QString path = pathBox->text();
     if (!namesOrdinaryFile(path)) {
-        showMessage(noFileMessage);
+        tellUser(noFileMessage);
         return;
     }
     try {
         const analysis::LetterTally tally = services_.countLetters(
             toFilesystemPath(path),
-            [this](const std::string& text) { showMessage(QString::fromStdString(text)); },
+            [this](const std::string& text) { tellUser(QString::fromStdString(text)); },
             services_.letterLimit);
         showResults(tally);
     } catch (const std::exception& error) {
         // Nothing of the failed run is shown: the grid stays as the reset left it.
-        showMessage(failureMessage(path, QString::fromStdString(analysis::failureReason(error))));
+        tellUser(failureMessage(path, QString::fromStdString(analysis::failureReason(error))));
     }
 }
 
@@ -437,8 +437,8 @@ void MainWindow::showResults(const analysis::LetterTally& tally) {
     updateSpokenResults();
 }
 
-void MainWindow::showMessage(const QString& text) {
-    services_.showMessage(this, text);
+void MainWindow::tellUser(const QString& text) {
+    services_.messageBox(this, text);
 }
 
 void MainWindow::chooseFile() {
