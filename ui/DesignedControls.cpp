@@ -1,10 +1,10 @@
 // Designed labels and picture boxes, placed in twips and named as designed.
 #include "DesignedControls.h"
 
-#include <QLabel>
 #include <QPixmap>
 
 #include "Label.h"
+#include "PictureBox.h"
 
 namespace glyphmeter::ui {
 
@@ -24,9 +24,9 @@ Label* makeLabel(QWidget* window, const DesignedControl& design, const QString& 
     return label;
 }
 
-QLabel* makePicture(QWidget* window, const DesignedControl& design, const QString& resource,
-                    QPalette::ColorRole background) {
-    auto* picture = new QLabel(window);
+PictureBox* makePicture(QWidget* window, const DesignedControl& design, const QString& resource,
+                        QPalette::ColorRole background) {
+    auto* picture = new PictureBox(window);
     placeControl(picture, design);
     // A box that never grows to its picture: a larger picture is clipped.
     picture->setFixedSize(picture->size());

@@ -7,12 +7,12 @@
 
 #include "DesignWindow.h"
 
-class QLabel;
 class QWidget;
 
 namespace glyphmeter::ui {
 
 class Label;
+class PictureBox;
 
 // Names `control` with the design's objectName and places it at the design's rectangle, each
 // twips value rounded to a whole pixel on its own.
@@ -27,8 +27,8 @@ Label* makeLabel(QWidget* window, const DesignedControl& design, const QString& 
 // A flat picture box in `window` at its designed place: the picture loaded from `resource` at its
 // natural size from the top-left corner, clipped at the box's edges and never scaled, on the
 // palette's `background` colour where the picture doesn't reach. It takes no keyboard focus and
-// lets the mouse through to the window.
-QLabel* makePicture(QWidget* window, const DesignedControl& design, const QString& resource,
-                    QPalette::ColorRole background);
+// lets the mouse through to the window (a link takes both, Link.h).
+PictureBox* makePicture(QWidget* window, const DesignedControl& design, const QString& resource,
+                        QPalette::ColorRole background);
 
 }  // namespace glyphmeter::ui

@@ -2,14 +2,10 @@
 #include "HelpWindow.h"
 
 #include <QCursor>
-#include <QEvent>
 #include <QFont>
-#include <QLabel>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
 
-#include "Accessibility.h"
 #include "DesignWindow.h"
 #include "DesignedControls.h"
 #include "HelpTexts.h"
@@ -17,7 +13,9 @@
 #include "HyperlinkModule.h"
 #include "Label.h"
 #include "LineShape.h"
+#include "Link.h"
 #include "MultiLineTextBox.h"
+#include "PictureBox.h"
 #include "WebAddresses.h"
 
 // The artwork is compiled into a static library; naming its resource file here makes the linker
@@ -110,13 +108,11 @@ void HelpWindow::createLabels() {
         heading->setOpaque(windowGrey);
     }
 
-    // The two links take the mouse; every other label lets clicks fall through.
+    // The two links take the mouse and the keyboard; every other label lets clicks fall through
+    // and is passed over by Tab.
     const QCursor hand(QPixmap(QStringLiteral(":/help/pointing-hand.png")), design::handHotX,
                        design::handHotY);
-    makerLink->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    makerLink->setCursor(hand);
-    makerLink->installEventFilter(this);
-    accessibility::setRole(makerLink, QAccessible::Link);
+    makeLink(makerLink, hand, [this] { openMakerLink(); });
     makerLink->setAccessibleName(QStringLiteral("Maker's home page: ") + makerLink->text());
 }
 
@@ -145,38 +141,22 @@ void HelpWindow::createPictures() {
                              QPalette::Base);
     storeBanner = makePicture(this, design::storeBanner, QStringLiteral(":/help/store-banner.png"),
                               QPalette::Window);
-    // The banner is a link: it takes the mouse.
-    storeBanner->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    storeBanner->setCursor(makerLink->cursor());
-    storeBanner->installEventFilter(this);
+    makeLink(storeBanner, makerLink->cursor(), [this] { openStoreLink(); });
     decoration->setAccessibleName(QStringLiteral("Decorative photograph"));
-    accessibility::setRole(storeBanner, QAccessible::Link);
     storeBanner->setAccessibleName(QStringLiteral("Store's home page (banner)"));
 }
 
 void HelpWindow::setTabOrder() {
-    // Only the text boxes take the keyboard focus; labels and pictures never do.
+    // The designed order of the controls that take the focus: the web address after the title,
+    // the three texts, the banner after the photograph. The other labels and the photograph
+    // never take it.
+    QWidget::setTabOrder(makerLink, warrantyText);
     QWidget::setTabOrder(warrantyText, distributionText);
     QWidget::setTabOrder(distributionText, instructionsText);
-}
-
-bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
-    // A click is a left-button release over the control that took the press (Qt delivers the
-    // release to that control).
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const auto* control = static_cast<QWidget*>(watched);
-        if (mouse->button() == Qt::LeftButton &&
-            control->rect().contains(mouse->position().toPoint())) {
-            if (watched == storeBanner) {
-                openStoreLink();
-            } else if (watched == makerLink) {
-                openMakerLink();
-            }
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    QWidget::setTabOrder(instructionsText, storeBanner);
+    // The window opens with the focus in the first text, not on a link: a link shows its focus
+    // mark only when the user moves to it.
+    warrantyText->setFocus();
 }
 
 void HelpWindow::openStoreLink() {

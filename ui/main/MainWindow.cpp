@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFont>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
@@ -28,6 +27,7 @@
 #include "Label.h"
 #include "LineShape.h"
 #include "MainWindowDesign.h"
+#include "PictureBox.h"
 #include "ResultsTable.h"
 #include "SourcePath.h"
 #include "Twips.h"

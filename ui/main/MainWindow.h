@@ -21,7 +21,6 @@ class QAction;
 class QContextMenuEvent;
 class QDragEnterEvent;
 class QDropEvent;
-class QLabel;
 class QLineEdit;
 
 namespace glyphmeter::ui {
@@ -29,6 +28,7 @@ namespace glyphmeter::ui {
 class CommandButton;
 class Label;
 class LineShape;
+class PictureBox;
 
 // Counts the letters of the file at `path`, as analysis::tallyLetters does: when counting stops
 // at `limit` letters, `limitMessageSink` receives the text that says so.
@@ -153,7 +153,7 @@ class MainWindow : public QWidget {
     CommandButton* calculateButton = nullptr;
     CommandButton* selectFileButton = nullptr;
     CommandButton* helpButton = nullptr;
-    QLabel* logo = nullptr;
+    PictureBox* logo = nullptr;
     QLineEdit* pathBox = nullptr;
     FileOpenDialog* fileDialog = nullptr;
 };
