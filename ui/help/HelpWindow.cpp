@@ -136,7 +136,8 @@ void HelpWindow::createTextBoxes() {
 }
 
 void HelpWindow::createPictures() {
-    // The system window colour behind the photograph; it never shows, the picture fills the box.
+    // The system window colour behind the photograph, where it never shows (the picture fills the
+    // box); window grey around the smaller banner.
     decoration = makePicture(this, design::decoration, QStringLiteral(":/help/decoration.png"),
                              QPalette::Base);
     storeBanner = makePicture(this, design::storeBanner, QStringLiteral(":/help/store-banner.png"),
