@@ -394,11 +394,8 @@ class HelpWindowTest : public QObject {
         QTest::newRow("Space on the banner") << "AmazonLink" << int(Qt::Key_Space) << none << store;
         QTest::newRow("a letter") << "Label2" << int(Qt::Key_A) << none << QString();
         QTest::newRow("Escape") << "AmazonLink" << int(Qt::Key_Escape) << none << QString();
-        QTest::newRow("arrow down") << "AmazonLink" << int(Qt::Key_Down) << none << QString();
         QTest::newRow("Ctrl+Enter") << "Label2" << int(Qt::Key_Return)
                                     << Qt::KeyboardModifiers(Qt::ControlModifier) << QString();
-        QTest::newRow("Shift+Space") << "AmazonLink" << int(Qt::Key_Space)
-                                     << Qt::KeyboardModifiers(Qt::ShiftModifier) << QString();
     }
     void enterAndSpaceOpenTheFocusedLinkOnce() {
         QFETCH(QString, name);
