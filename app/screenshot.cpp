@@ -1,12 +1,14 @@
 // Renders the windows to PNG files without a display: the main window empty as it opens, then
-// after calculating the letters of a sample file, and the help window as Help opens it. Used by
-// scripts/screenshot.
+// after calculating the letters of a sample file, and the help window as Help opens it and with
+// each of its links focused. Used by scripts/screenshot.
 //
 // usage: glyphmeter_screenshot OUTPUT_FOLDER SAMPLE_FILE
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QTextStream>
+
+#include <utility>
 
 #include "help/HelpWindow.h"
 #include "main/MainWindow.h"
@@ -20,7 +22,7 @@ int main(int argc, char** argv) {
     const QDir output(QString::fromLocal8Bit(argv[1]));
     glyphmeter::ui::MainWindow::Services services;
     // A message would wait for a person: print it instead.
-    services.showMessage = [](QWidget*, const QString& text) {
+    services.messageBox = [](QWidget*, const QString& text) {
         QTextStream(stderr) << "message: " << text << '\n';
     };
     glyphmeter::ui::MainWindow window(services);
@@ -48,5 +50,19 @@ int main(int argc, char** argv) {
     }
     window.showHelp();
     QApplication::processEvents();
-    return save(*glyphmeter::ui::HelpWindow::instance(), QStringLiteral("help-window.png")) ? 0 : 1;
+    glyphmeter::ui::HelpWindow& help = *glyphmeter::ui::HelpWindow::instance();
+    if (!save(help, QStringLiteral("help-window.png"))) {
+        return 1;
+    }
+    // Each link with the keyboard focus, as Tab leaves it.
+    for (const auto& [name, file] : {std::pair{"Label2", "help-window-address-focused.png"},
+                                     std::pair{"AmazonLink", "help-window-banner-focused.png"}}) {
+        help.activateWindow();
+        help.findChild<QWidget*>(QLatin1String(name))->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        if (!save(help, QLatin1String(file))) {
+            return 1;
+        }
+    }
+    return 0;
 }

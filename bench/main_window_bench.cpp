@@ -57,7 +57,7 @@ void tallyAlone(benchmark::State& state) {
 
 void calculateCommand(benchmark::State& state) {
     glyphmeter::ui::MainWindow::Services services;
-    services.showMessage = [](QWidget*, const QString&) {};
+    services.messageBox = [](QWidget*, const QString&) {};
     glyphmeter::ui::MainWindow window(services);
     window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))
         ->setText(QString::fromStdString(benchFile.string()));
@@ -73,7 +73,7 @@ void calculateCommandSmallFile(benchmark::State& state) {
     const fs::path small = fs::temp_directory_path() / "glyphmeter-bench-small.txt";
     std::ofstream(small) << "Hello, World";
     glyphmeter::ui::MainWindow::Services services;
-    services.showMessage = [](QWidget*, const QString&) {};
+    services.messageBox = [](QWidget*, const QString&) {};
     glyphmeter::ui::MainWindow window(services);
     window.findChild<QLineEdit*>(QStringLiteral("txtSourceFile"))
         ->setText(QString::fromStdString(small.string()));

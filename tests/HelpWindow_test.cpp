@@ -1,7 +1,9 @@
-// The help window, drawn offscreen: its design, its texts, its two links and their pointer.
+// The help window, drawn offscreen: its design, its texts, its two links, their pointer and
+// their keys.
 #include <QApplication>
 #include <QCursor>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QTest>
@@ -34,6 +36,18 @@ class RecordingShell {
   private:
     HyperlinkModule::Shell previous_;
 };
+
+// Shows `window` and makes it the active one, so that it has the keyboard focus.
+bool showActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+QString focusName() {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QString();
+}
 
 template <class Control = QWidget>
 Control* control(const QWidget& window, const char* name) {
@@ -323,19 +337,86 @@ class HelpWindowTest : public QObject {
         QCOMPARE(drawn.pixelColor(8 + 125, 88 + 2), QColor(224, 224, 224));
     }
 
-    void tabOrderRunsThroughTheTextBoxes() {
+    // The window opens with the focus in the first text, as before the links took it; Tab then
+    // runs through the designed order, the two links included, and Shift+Tab back.
+    void tabReachesTheLinksInTheDesignedOrder() {
         HelpWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        control(window, "Text1")->setFocus();
-        for (const char* next : {"Text2", "Text3", "Text1"}) {
+        QVERIFY(showActive(window));
+        QCOMPARE(focusName(), QStringLiteral("Text1"));
+        for (const char* next : {"Text2", "Text3", "AmazonLink", "Label2", "Text1"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), control(window, next));
+            QCOMPARE(focusName(), QLatin1String(next));
         }
-        for (const char* name : {"AmazonLink", "Picture1", "Label1", "Label2"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(focusName(), QStringLiteral("Label2"));
+        for (const char* name : {"Picture1", "Label1", "Label3", "Label4", "Label5"}) {
             QCOMPARE(control(window, name)->focusPolicy(), Qt::NoFocus);
+        }
+        // A click opens a link without taking the focus to it.
+        RecordingShell shell;
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(68, 133));
+        QCOMPARE(shell.requests.size(), 1u);
+        QCOMPARE(focusName(), QStringLiteral("Label2"));
+    }
+
+    void focusMarkShowsOnlyWhileTheLinkHasTheFocus_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("web address") << "Label2";
+        QTest::newRow("banner") << "AmazonLink";
+    }
+    void focusMarkShowsOnlyWhileTheLinkHasTheFocus() {
+        QFETCH(QString, name);
+        HelpWindow window;
+        QVERIFY(showActive(window));
+        QWidget* link = control(window, name.toLatin1());
+        const QImage unfocused = window.grab(link->geometry()).toImage();
+        link->setFocus(Qt::TabFocusReason);
+        QVERIFY(window.grab(link->geometry()).toImage() != unfocused);
+        control(window, "Text2")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(window.grab(link->geometry()).toImage(), unfocused);
+    }
+
+    // Each key is pressed once, then held so that it repeats.
+    void enterAndSpaceOpenTheFocusedLinkOnce_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QString>("address");
+        const QString store = QString::fromStdString(WebAddresses::storeAffiliateHome());
+        const QString maker = QString::fromStdString(WebAddresses::makerHomePage());
+        const Qt::KeyboardModifiers none;
+        QTest::newRow("Enter on the address") << "Label2" << int(Qt::Key_Return) << none << maker;
+        QTest::newRow("keypad Enter on the address")
+            << "Label2" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << maker;
+        QTest::newRow("Space on the address") << "Label2" << int(Qt::Key_Space) << none << maker;
+        QTest::newRow("Enter on the banner")
+            << "AmazonLink" << int(Qt::Key_Return) << none << store;
+        QTest::newRow("Space on the banner") << "AmazonLink" << int(Qt::Key_Space) << none << store;
+        QTest::newRow("a letter") << "Label2" << int(Qt::Key_A) << none << QString();
+        QTest::newRow("Escape") << "AmazonLink" << int(Qt::Key_Escape) << none << QString();
+        QTest::newRow("Ctrl+Enter") << "Label2" << int(Qt::Key_Return)
+                                    << Qt::KeyboardModifiers(Qt::ControlModifier) << QString();
+    }
+    void enterAndSpaceOpenTheFocusedLinkOnce() {
+        QFETCH(QString, name);
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QString, address);
+        RecordingShell shell;
+        HelpWindow window;
+        QVERIFY(showActive(window));
+        QWidget* link = control(window, name.toLatin1());
+        link->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(link, Qt::Key(key), modifiers);
+        QKeyEvent repeated(QEvent::KeyPress, key, modifiers, QString(), true);
+        QApplication::sendEvent(link, &repeated);
+        if (address.isEmpty()) {
+            QVERIFY(shell.requests.empty());
+        } else {
+            QCOMPARE(shell.requests.size(), 1u);
+            const HyperlinkModule::ShellRequest expected{
+                window.winId(), "open", address.toStdString(), "1", "1", 1};
+            QVERIFY(shell.requests.front() == expected);
         }
     }
 };

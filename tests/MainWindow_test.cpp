@@ -81,7 +81,7 @@ struct Fixture {
 
     explicit Fixture(std::int32_t limit = glyphmeter::analysis::letterLimit) {
         MainWindow::Services services;
-        services.showMessage = [this](QWidget* parent, const QString& text) {
+        services.messageBox = [this](QWidget* parent, const QString& text) {
             messages.append(text);
             pointersDuringMessages.append(parent->cursor().shape());
         };

@@ -76,7 +76,7 @@ class StartUpTest : public QObject {
                            : QString::fromStdString((dir.path() / name.toStdString()).string());
         QStringList shown;
         MainWindow::Services services;
-        services.showMessage = [&](QWidget* parent, const QString& text) {
+        services.messageBox = [&](QWidget* parent, const QString& text) {
             QVERIFY(parent->isVisible());
             shown << text;
         };
@@ -102,12 +102,12 @@ class StartUpTest : public QObject {
         Qt::CursorShape pointerAtCount = Qt::ArrowCursor;
         MainWindow::Services services;
         services.countLetters = [&](const std::filesystem::path& file,
-                                    const glyphmeter::analysis::MessageSink& showMessage,
+                                    const glyphmeter::analysis::MessageSink& limitMessageSink,
                                     std::int32_t limit) {
             paintsBeforeCount = painting.paints;
             exposedAtCount = shown->windowHandle()->isExposed();
             pointerAtCount = shown->cursor().shape();
-            return glyphmeter::analysis::tallyLetters(file, showMessage, limit);
+            return glyphmeter::analysis::tallyLetters(file, limitMessageSink, limit);
         };
         MainWindow window(services);
         shown = &window;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include "FocusMark.h"
 #include "Twips.h"
 
 namespace glyphmeter::ui {
@@ -100,13 +101,24 @@ void Label::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     const QFontMetrics metrics(font());
     const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
+    const bool focused = hasFocus();
+    QRect textArea;
     int top = 0;
     for (const QString& line : wrappedLines()) {
         if (top >= height()) {
             break;
         }
-        painter.drawText(QRect(0, top, width(), metrics.height()), horizontal | Qt::AlignTop, line);
+        const QRect lineArea(0, top, width(), metrics.height());
+        painter.drawText(lineArea, horizontal | Qt::AlignTop, line);
+        if (focused) {
+            textArea |= metrics.boundingRect(lineArea, horizontal | Qt::AlignTop, line);
+        }
         top += metrics.height();
+    }
+    if (focused) {
+        // Around the text, as a link's focus is shown, a pixel clear of it where there is room.
+        const QRect around = textArea.adjusted(-1, 0, 1, 0) & rect();
+        drawFocusMark(painter, *this, around.isEmpty() ? rect() : around);
     }
 }
 

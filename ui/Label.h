@@ -9,7 +9,10 @@
 //     never sizes itself to its text;
 //   - it is either transparent (paints nothing behind its text) or opaque (fills its rectangle
 //     with one background colour);
-//   - its text is plain text, never rich text, and it ignores the mouse.
+//   - its text is plain text, never rich text, and it ignores the mouse (unless made a link,
+//     Link.h);
+//   - it takes no keyboard focus; one that is given a focus policy (a link) shows the focus mark
+//     around its text while it has the focus.
 // Labels can be control-array elements: copyAppearanceFrom() copies every appearance setting.
 #pragma once
 

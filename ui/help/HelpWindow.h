@@ -5,13 +5,12 @@
 
 #include <QWidget>
 
-class QLabel;
-
 namespace glyphmeter::ui {
 
 class Label;
 class LineShape;
 class MultiLineTextBox;
+class PictureBox;
 
 class HelpWindow : public QWidget {
     Q_OBJECT
@@ -28,13 +27,11 @@ class HelpWindow : public QWidget {
     // The help window while it is open, otherwise nullptr.
     static HelpWindow* instance();
 
-    // The two links: each asks the shell once to open its fixed address, on behalf of this
-    // window, and ignores the outcome.
+    // The two links, run by a click on the control or by Enter or Space while it has the focus:
+    // each asks the shell once to open its fixed address, on behalf of this window, and ignores
+    // the outcome.
     void openStoreLink();
     void openMakerLink();
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void createWindow();
@@ -53,8 +50,8 @@ class HelpWindow : public QWidget {
     MultiLineTextBox* warrantyText = nullptr;
     MultiLineTextBox* distributionText = nullptr;
     MultiLineTextBox* instructionsText = nullptr;
-    QLabel* decoration = nullptr;
-    QLabel* storeBanner = nullptr;
+    PictureBox* decoration = nullptr;
+    PictureBox* storeBanner = nullptr;
 };
 
 }  // namespace glyphmeter::ui

@@ -8,12 +8,10 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFont>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
-#include <QPixmap>
 #include <QTimer>
 
 #include <exception>
@@ -22,12 +20,14 @@
 #include "Accessibility.h"
 #include "CommandButton.h"
 #include "DesignWindow.h"
+#include "DesignedControls.h"
 #include "FileError.h"
 #include "FileOpenDialog.h"
 #include "FrequencyFigures.h"
 #include "Label.h"
 #include "LineShape.h"
 #include "MainWindowDesign.h"
+#include "PictureBox.h"
 #include "ResultsTable.h"
 #include "SourcePath.h"
 #include "Twips.h"
@@ -47,23 +47,6 @@ namespace {
 
 const QString noFileMessage =
     QStringLiteral("Please select an input file before attempting to calculate frequencies.");
-
-// A label at its designed place. An element of a control array is named by its array instead.
-Label* makeLabel(QWidget* window, const DesignedControl& design, const QString& caption = {},
-                 Qt::Alignment horizontal = Qt::AlignLeft) {
-    auto* label = new Label(window);
-    label->setObjectName(QLatin1String(design.objectName));
-    const Box& box = design.box;
-    label->setTwipsGeometry(box.left, box.top, box.width, box.height);
-    label->setHorizontalAlignment(horizontal);
-    label->setText(caption);
-    return label;
-}
-
-void place(QWidget* control, const DesignedControl& design) {
-    control->setObjectName(QLatin1String(design.objectName));
-    control->setGeometry(twipsRect(design.box));
-}
 
 QString arrayName(const DesignedControl& design) {
     return QLatin1String(design.objectName);
@@ -169,30 +152,21 @@ void MainWindow::createSidePanel() {
 
 void MainWindow::createInputControls() {
     calculateButton = new CommandButton(QStringLiteral("Calculate Frequency"), this);
-    place(calculateButton, design::calculateButton);
+    placeControl(calculateButton, design::calculateButton);
     connect(calculateButton, &QPushButton::clicked, this, &MainWindow::calculate);
 
     selectFileButton = new CommandButton(QStringLiteral("Select File"), this);
-    place(selectFileButton, design::selectFileButton);
+    placeControl(selectFileButton, design::selectFileButton);
     connect(selectFileButton, &QPushButton::clicked, this, &MainWindow::chooseFile);
 
     helpButton = new CommandButton(QStringLiteral("Help"), this);
-    place(helpButton, design::helpButton);
+    placeControl(helpButton, design::helpButton);
     connect(helpButton, &QPushButton::clicked, this, &MainWindow::showHelp);
 
-    // The logo at its natural size from the top-left corner, clipped by the box, never scaled.
-    logo = new QLabel(this);
-    place(logo, design::logo);
-    logo->setPixmap(QPixmap(QStringLiteral(":/main/logo.png")));
-    logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    logo->setScaledContents(false);
-    logo->setBackgroundRole(QPalette::Base);
-    logo->setAutoFillBackground(true);
-    logo->setFocusPolicy(Qt::NoFocus);
-    logo->setAttribute(Qt::WA_TransparentForMouseEvents);
+    logo = makePicture(this, design::logo, QStringLiteral(":/main/logo.png"), QPalette::Base);
 
     pathBox = new QLineEdit(QStringLiteral("Select a source file..."), this);
-    place(pathBox, design::pathBox);
+    placeControl(pathBox, design::pathBox);
     pathBox->setCursorPosition(0);
     // A file dropped on the path box opens like one dropped anywhere else on the window.
     pathBox->setAcceptDrops(false);
@@ -350,18 +324,18 @@ void MainWindow::calculate() {
 
     const QString path = pathBox->text();
     if (!namesOrdinaryFile(path)) {
-        showMessage(noFileMessage);
+        tellUser(noFileMessage);
         return;
     }
     try {
         const analysis::LetterTally tally = services_.countLetters(
             toFilesystemPath(path),
-            [this](const std::string& text) { showMessage(QString::fromStdString(text)); },
+            [this](const std::string& text) { tellUser(QString::fromStdString(text)); },
             services_.letterLimit);
         showResults(tally);
     } catch (const std::exception& error) {
         // Nothing of the failed run is shown: the grid stays as the reset left it.
-        showMessage(failureMessage(path, QString::fromStdString(analysis::failureReason(error))));
+        tellUser(failureMessage(path, QString::fromStdString(analysis::failureReason(error))));
     }
 }
 
@@ -463,8 +437,8 @@ void MainWindow::showResults(const analysis::LetterTally& tally) {
     updateSpokenResults();
 }
 
-void MainWindow::showMessage(const QString& text) {
-    services_.showMessage(this, text);
+void MainWindow::tellUser(const QString& text) {
+    services_.messageBox(this, text);
 }
 
 void MainWindow::chooseFile() {

@@ -21,7 +21,6 @@ class QAction;
 class QContextMenuEvent;
 class QDragEnterEvent;
 class QDropEvent;
-class QLabel;
 class QLineEdit;
 
 namespace glyphmeter::ui {
@@ -29,26 +28,28 @@ namespace glyphmeter::ui {
 class CommandButton;
 class Label;
 class LineShape;
+class PictureBox;
 
-// Counts the letters of the file at `path`, as analysis::tallyLetters does.
-using LetterCounter = std::function<analysis::LetterTally(const std::filesystem::path& path,
-                                                          const analysis::MessageSink& showMessage,
-                                                          std::int32_t limit)>;
+// Counts the letters of the file at `path`, as analysis::tallyLetters does: when counting stops
+// at `limit` letters, `limitMessageSink` receives the text that says so.
+using LetterCounter = std::function<analysis::LetterTally(
+    const std::filesystem::path& path, const analysis::MessageSink& limitMessageSink,
+    std::int32_t limit)>;
 
 // What the main window takes from outside; each has the real thing as its default, and tests
 // replace what they cannot do for real.
 struct MainWindowServices {
-    // Shows a modal message box over `parent` and returns once the user has dismissed it.
-    std::function<void(QWidget* parent, const QString& text)> showMessage = showMessageBox;
+    // The message box: shows `text` modally over `parent` and returns once the user has
+    // dismissed it.
+    std::function<void(QWidget* parent, const QString& text)> messageBox = showMessageBox;
     // The number of letters after which counting stops with a message.
     std::int32_t letterLimit = analysis::letterLimit;
     // The file-open dialog behind Select File.
     FileChooser chooseFile = nativeFileChooser;
     // The count behind Calculate Frequency.
-    LetterCounter countLetters = [](const std::filesystem::path& path,
-                                    const analysis::MessageSink& showMessage, std::int32_t limit) {
-        return analysis::tallyLetters(path, showMessage, limit);
-    };
+    LetterCounter countLetters =
+        [](const std::filesystem::path& path, const analysis::MessageSink& limitMessageSink,
+           std::int32_t limit) { return analysis::tallyLetters(path, limitMessageSink, limit); };
 };
 
 class MainWindow : public QWidget {
@@ -120,7 +121,8 @@ class MainWindow : public QWidget {
 
     // Writes the tally's figures and texts into the rows and the two result labels.
     void showResults(const analysis::LetterTally& tally);
-    void showMessage(const QString& text);
+    // Tells the user `text` in the message box over this window; returns once it is dismissed.
+    void tellUser(const QString& text);
 
     Services services_;
     // The tally the grid shows, for Copy Results; empty before the first calculation and after a
@@ -151,7 +153,7 @@ class MainWindow : public QWidget {
     CommandButton* calculateButton = nullptr;
     CommandButton* selectFileButton = nullptr;
     CommandButton* helpButton = nullptr;
-    QLabel* logo = nullptr;
+    PictureBox* logo = nullptr;
     QLineEdit* pathBox = nullptr;
     FileOpenDialog* fileDialog = nullptr;
 };
