@@ -129,7 +129,7 @@ FileOutcome countFile(const FileEntry& entry, std::int32_t limit, const ReportWr
     FileOutcome outcome;
     const auto count = [&](analysis::InputFile& input, const analysis::MessageSink& showMessage,
                            const std::string& fileName) {
-        outcome.tally = analysis::tallyLetters(input, showMessage, limit, buffers);
+        outcome.tally = analysis::tallyLetters(input, showMessage, limit, &buffers);
         LetterCounts counts;
         counts.add(*outcome.tally);
         outcome.results = writer.file(fileName, counts);
@@ -154,7 +154,7 @@ NgramOutcome countNgramsOfFile(const FileEntry& entry, analysis::NgramOptions se
                            const std::string& fileName) {
         outcome.name = fileName;
         outcome.counts.emplace(
-            analysis::tallyNgrams(input, sequences, showMessage, limit, buffers));
+            analysis::tallyNgrams(input, sequences, showMessage, limit, &buffers));
     };
     if (!countEntry(entry, outcome.messages, count)) {
         outcome.counts.reset();

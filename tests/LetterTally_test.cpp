@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "FileBlockInput.h"
 #include "FileError.h"
 #include "InputFile.h"
 #include "ReaderBuffers.h"
@@ -29,6 +30,7 @@ namespace {
 using testing::randomBytes;
 using testing::randomUtf16;
 using testing::referenceTally;
+using testing::tallyFile;
 using testing::TempDir;
 
 struct Messages {
@@ -45,7 +47,7 @@ int slot(char letter) {
 TEST(LetterTally, counts_upper_and_lower_case_together) {
     TempDir dir;
     Messages messages;
-    const LetterTally hello = tallyLetters(dir.write("hello.txt", "Hello, World"), messages.sink());
+    const LetterTally hello = tallyFile(dir.write("hello.txt", "Hello, World"), messages.sink());
     EXPECT_EQ(hello.letterCounts[slot('L')], 3);
     EXPECT_EQ(hello.letterCounts[slot('O')], 2);
     for (const char letter : {'D', 'E', 'H', 'R', 'W'}) {
@@ -54,7 +56,7 @@ TEST(LetterTally, counts_upper_and_lower_case_together) {
     EXPECT_EQ(hello.totalLetters, 10);
     EXPECT_FALSE(hello.limitReached);
 
-    const LetterTally abc = tallyLetters(dir.write("abc.txt", "abc"), messages.sink());
+    const LetterTally abc = tallyFile(dir.write("abc.txt", "abc"), messages.sink());
     EXPECT_EQ(abc.totalLetters, 3);
     EXPECT_EQ(abc.letterCounts[slot('C')], 1);
     EXPECT_TRUE(messages.shown.empty());
@@ -66,11 +68,11 @@ TEST(LetterTally, ignores_everything_but_ascii_letters) {
     const std::string text = std::string("@[`{\r\n\t0129 ") + "\xe9\xc9\xf1\xdf\xc4" +
                              "\xc3\xa9\xc3\x89" + std::string(1, '\0') + "\x7f\xff";
     Messages messages;
-    const LetterTally tally = tallyLetters(dir.write("none.txt", text), messages.sink());
+    const LetterTally tally = tallyFile(dir.write("none.txt", text), messages.sink());
     EXPECT_EQ(tally.totalLetters, 0);
     EXPECT_EQ(tally.letterCounts, (std::array<std::int32_t, 26>{}));
 
-    const LetterTally empty = tallyLetters(dir.write("empty.txt", ""), messages.sink());
+    const LetterTally empty = tallyFile(dir.write("empty.txt", ""), messages.sink());
     EXPECT_EQ(empty.totalLetters, 0);
     EXPECT_FALSE(empty.limitReached);
     EXPECT_TRUE(messages.shown.empty());
@@ -80,7 +82,7 @@ TEST(LetterTally, counts_the_ascii_letters_of_utf16_text) {
     TempDir dir;
     const char utf16[] = "\xff\xfeH\0i\0\r\0\n\0\xe9\0";  // BOM, "Hi", CR LF, e-acute
     Messages messages;
-    const LetterTally tally = tallyLetters(
+    const LetterTally tally = tallyFile(
         dir.write("utf16.txt", std::string_view(utf16, sizeof utf16 - 1)), messages.sink());
     EXPECT_EQ(tally.totalLetters, 2);
     EXPECT_EQ(tally.letterCounts[slot('H')], 1);
@@ -112,9 +114,10 @@ TEST(LetterTally, matches_the_reference_for_every_block_size_thread_count_and_li
                 for (const std::int32_t limit : sweep ? everyLimit : someLimits) {
                     const auto expected = referenceTally(bytes, limit);
                     InputFile file = InputFile::open(path);
+                    detail::FileBlockInput input(file);
                     Messages messages;
                     const LetterTally tally =
-                        detail::tallyLetters(file, messages.sink(), limit, blockSize, threads);
+                        detail::tallyLetters(input, messages.sink(), limit, blockSize, threads);
                     const std::string where = name + " block " + std::to_string(blockSize) +
                                               " threads " + std::to_string(threads) + " limit " +
                                               std::to_string(limit);
@@ -174,7 +177,7 @@ TEST(LetterTally, utf16_text_counts_letters_by_code_unit_only_after_a_byte_order
             ++expected.letterCounts[slot(letter)];
             ++expected.totalLetters;
         }
-        const LetterTally tally = tallyLetters(dir.write("text", c.bytes), {});
+        const LetterTally tally = tallyFile(dir.write("text", c.bytes), {});
         EXPECT_EQ(tally.letterCounts, expected.letterCounts) << c.name;
         EXPECT_EQ(tally.totalLetters, expected.totalLetters) << c.name;
     }
@@ -291,10 +294,12 @@ TEST(LetterTally, failure_in_the_second_reader_reaches_the_caller) {
     {
         const FailingSecondReader failing;
         InputFile file = InputFile::open(path);
-        EXPECT_THROW(detail::tallyLetters(file, {}, letterLimit, 4096, 2), std::bad_alloc);
+        detail::FileBlockInput input(file);
+        EXPECT_THROW(detail::tallyLetters(input, {}, letterLimit, 4096, 2), std::bad_alloc);
         // One reader alone never starts a second.
         InputFile again = InputFile::open(path);
-        EXPECT_NO_THROW(detail::tallyLetters(again, {}, letterLimit, 4096, 1));
+        detail::FileBlockInput againInput(again);
+        EXPECT_NO_THROW(detail::tallyLetters(againInput, {}, letterLimit, 4096, 1));
     }
     EXPECT_EQ(runningThreads(threadsBefore), threadsBefore);
 }
@@ -338,7 +343,7 @@ TEST(LetterTally, buffers_kept_from_file_to_file_give_each_file_its_own_counts) 
     ReaderBuffers buffers;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         InputFile file = InputFile::open(dir.write("text" + std::to_string(i), texts[i]));
-        const LetterTally tally = tallyLetters(file, {}, letterLimit, buffers);
+        const LetterTally tally = tallyLetters(file, {}, letterLimit, &buffers);
         EXPECT_EQ(tally.letterCounts, referenceTally(texts[i]).tally.letterCounts) << i;
     }
 }
@@ -400,13 +405,13 @@ TEST(LetterTally, file_shortened_while_being_counted_ends_where_it_now_ends) {
 TEST(LetterTally, limit_reached_on_the_last_byte_stops_with_one_message) {
     TempDir dir;
     Messages messages;
-    const LetterTally tally = tallyLetters(dir.write("five.txt", "ab cde"), messages.sink(), 5);
+    const LetterTally tally = tallyFile(dir.write("five.txt", "ab cde"), messages.sink(), 5);
     EXPECT_TRUE(tally.limitReached);
     EXPECT_EQ(tally.totalLetters, 5);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], limitMessage(5));
 
-    const LetterTally under = tallyLetters(dir.path() / "five.txt", messages.sink(), 6);
+    const LetterTally under = tallyFile(dir.path() / "five.txt", messages.sink(), 6);
     EXPECT_FALSE(under.limitReached);
     EXPECT_EQ(messages.shown.size(), 1u);
 }
@@ -423,7 +428,7 @@ TEST(LetterTally, failures_name_the_path_and_the_reason) {
     TempDir dir;
     const auto expectFailure = [](const std::filesystem::path& path, const std::string& reason) {
         try {
-            tallyLetters(path, {});
+            tallyFile(path, {});
             ADD_FAILURE() << "no error for " << path;
         } catch (const FileError& error) {
             EXPECT_EQ(error.path(), path);
@@ -449,10 +454,11 @@ TEST(LetterTally, read_error_is_never_taken_for_the_end_of_the_file) {
     const int before = openDescriptors();
     for (const int threads : {1, 2}) {
         InputFile file = InputFile::open("/proc/self/mem");
-        EXPECT_THROW(detail::tallyLetters(file, {}, letterLimit, 4096, threads), FileError);
+        detail::FileBlockInput input(file);
+        EXPECT_THROW(detail::tallyLetters(input, {}, letterLimit, 4096, threads), FileError);
     }
     try {
-        tallyLetters("/proc/self/mem", {});
+        tallyFile("/proc/self/mem", {});
         ADD_FAILURE() << "no error";
     } catch (const FileError& error) {
         EXPECT_EQ(error.reason(), "Input/output error");
@@ -471,7 +477,7 @@ TEST(LetterTally, unreadable_file_reports_permission_denied) {
     EXPECT_THROW(
         {
             try {
-                tallyLetters(path, {});
+                tallyFile(path, {});
             } catch (const FileError& error) {
                 EXPECT_EQ(error.reason(), "Permission denied");
                 throw;
@@ -514,8 +520,9 @@ TEST(LetterTally, utf16_through_a_pipe_with_the_mark_split_across_writes_and_the
             std::fclose(out);
         });
         InputFile file = InputFile::open(fifo);
+        detail::FileBlockInput input(file);
         Messages messages;
-        const LetterTally tally = detail::tallyLetters(file, messages.sink(), limit, 999, 2);
+        const LetterTally tally = detail::tallyLetters(input, messages.sink(), limit, 999, 2);
         writer.join();
         const auto expected = referenceTally(bytes, limit);
         EXPECT_EQ(tally.letterCounts, expected.tally.letterCounts) << limit;

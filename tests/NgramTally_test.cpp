@@ -244,8 +244,9 @@ TEST(NgramTally, long_random_file_matches_the_reference_in_full) {
         for (const bool span : {false, true}) {
             const NgramOptions options{length, span};
             std::vector<std::string> shown;
+            InputFile file = InputFile::open(path);
             const NgramTally tally =
-                tallyNgrams(path, options, [&](const std::string& m) { shown.push_back(m); });
+                tallyNgrams(file, options, [&](const std::string& m) { shown.push_back(m); });
             const NgramTally expected = referenceNgrams(bytes, options);
             EXPECT_EQ(tally.counts, expected.counts) << length << " span " << span;
             EXPECT_EQ(tally.totalNgrams, expected.totalNgrams);
@@ -273,7 +274,7 @@ TEST(NgramTally, buffers_kept_from_file_to_file_give_each_file_its_own_counts) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const NgramOptions options{static_cast<int>(2 + i % 3), i % 2 == 1};
         InputFile file = InputFile::open(dir.write("text" + std::to_string(i), texts[i]));
-        const NgramTally tally = tallyNgrams(file, options, {}, letterLimit, buffers);
+        const NgramTally tally = tallyNgrams(file, options, {}, letterLimit, &buffers);
         const NgramTally expected = referenceNgrams(texts[i], options);
         EXPECT_EQ(tally.counts, expected.counts) << i;
         EXPECT_EQ(tally.totalLetters, expected.totalLetters) << i;

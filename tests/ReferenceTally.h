@@ -5,14 +5,24 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <iterator>
 #include <random>
 #include <span>
 #include <vector>
 
+#include "InputFile.h"
 #include "LetterTally.h"
 
 namespace glyphmeter::testing {
+
+// The tally of the file at `path`, opened for it.
+inline analysis::LetterTally tallyFile(const std::filesystem::path& path,
+                                       const analysis::MessageSink& showMessage = {},
+                                       std::int32_t limit = analysis::letterLimit) {
+    analysis::InputFile file = analysis::InputFile::open(path);
+    return analysis::tallyLetters(file, showMessage, limit);
+}
 
 struct ReferenceResult {
     analysis::LetterTally tally;

@@ -107,7 +107,8 @@ class StartUpTest : public QObject {
             paintsBeforeCount = painting.paints;
             exposedAtCount = shown->windowHandle()->isExposed();
             pointerAtCount = shown->cursor().shape();
-            return glyphmeter::analysis::tallyLetters(file, showMessage, limit);
+            auto input = glyphmeter::analysis::InputFile::open(file);
+            return glyphmeter::analysis::tallyLetters(input, showMessage, limit);
         };
         MainWindow window(services);
         shown = &window;

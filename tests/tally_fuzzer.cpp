@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FileBlockInput.h"
 #include "InputFile.h"
 #include "LetterKernels.h"
 #include "LetterTally.h"
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& kernel : analysis::supportedKernels()) {
         for (const TextForm form :
              {TextForm::bytes, TextForm::utf16LittleEndian, TextForm::utf16BigEndian}) {
-            analysis::LetterCounters counts{};
+            analysis::LetterAccumulators counts{};
             if (form == TextForm::bytes) {
                 kernel.add(text, counts);
             } else {
@@ -73,8 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(out);
     int messages = 0;
     auto file = analysis::InputFile::open(scratchFile());
+    analysis::detail::FileBlockInput input(file);
     const auto tally = analysis::detail::tallyLetters(
-        file, [&](const std::string&) { ++messages; }, limit, blockSize, threads);
+        input, [&](const std::string&) { ++messages; }, limit, blockSize, threads);
     if (tally.letterCounts != expected.tally.letterCounts ||
         tally.totalLetters != expected.tally.totalLetters ||
         tally.limitReached != expected.tally.limitReached ||

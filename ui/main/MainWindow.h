@@ -47,7 +47,8 @@ struct MainWindowServices {
     // The count behind Calculate Frequency.
     LetterCounter countLetters = [](const std::filesystem::path& path,
                                     const analysis::MessageSink& showMessage, std::int32_t limit) {
-        return analysis::tallyLetters(path, showMessage, limit);
+        analysis::InputFile file = analysis::InputFile::open(path);
+        return analysis::tallyLetters(file, showMessage, limit);
     };
 };
 
