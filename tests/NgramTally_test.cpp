@@ -20,55 +20,8 @@ namespace {
 
 using testing::randomBytes;
 using testing::randomUtf16;
+using testing::referenceNgrams;
 using testing::TempDir;
-
-// The plain loop: one character at a time (a byte, or a 16-bit unit after a UTF-16 mark), the
-// letters of the current run kept in a list, the limit tested after every character.
-NgramTally referenceNgrams(std::span<const std::byte> bytes, NgramOptions options,
-                           std::int64_t limit = letterLimit) {
-    NgramTally tally;
-    tally.options = options;
-    tally.counts.assign(ngramSlots(options.length), 0);
-    std::size_t at = 0;
-    int width = 1;
-    bool bigEndian = false;
-    if (bytes.size() >= 2 && ((bytes[0] == std::byte{0xFF} && bytes[1] == std::byte{0xFE}) ||
-                              (bytes[0] == std::byte{0xFE} && bytes[1] == std::byte{0xFF}))) {
-        bigEndian = bytes[0] == std::byte{0xFE};
-        width = 2;
-        at = 2;
-    }
-    std::vector<int> run;
-    for (; at + width <= bytes.size(); at += width) {
-        unsigned code = static_cast<unsigned>(bytes[at]);
-        if (width == 2) {
-            const unsigned other = static_cast<unsigned>(bytes[at + 1]);
-            code = bigEndian ? code << 8 | other : code | other << 8;
-        }
-        if (code >= 'a' && code <= 'z') {
-            code -= 'a' - 'A';
-        }
-        if (code >= 'A' && code <= 'Z') {
-            ++tally.totalLetters;
-            run.push_back(static_cast<int>(code - 'A'));
-            if (static_cast<int>(run.size()) >= options.length) {
-                std::size_t index = 0;
-                for (std::size_t i = run.size() - options.length; i < run.size(); ++i) {
-                    index = index * 26 + static_cast<std::size_t>(run[i]);
-                }
-                ++tally.counts[index];
-                ++tally.totalNgrams;
-            }
-        } else if (!options.spanWords) {
-            run.clear();
-        }
-        if (tally.totalLetters >= limit) {
-            tally.limitReached = true;
-            break;
-        }
-    }
-    return tally;
-}
 
 std::map<std::string, std::uint64_t> listed(const NgramTally& tally) {
     std::map<std::string, std::uint64_t> result;
@@ -110,17 +63,6 @@ class MemoryInput final : public detail::BlockInput {
     std::size_t position_ = 0;
 };
 
-std::vector<std::byte> utf16(std::u16string_view text, bool bigEndian) {
-    std::vector<std::byte> bytes;
-    for (const char16_t unit : std::u16string(bigEndian ? u"\uFEFF" : u"\uFEFF") + text.data()) {
-        const auto high = static_cast<std::byte>(unit >> 8);
-        const auto low = static_cast<std::byte>(unit & 0xFF);
-        bytes.push_back(bigEndian ? high : low);
-        bytes.push_back(bigEndian ? low : high);
-    }
-    return bytes;
-}
-
 std::vector<std::byte> bytesOf(std::string_view text) {
     const auto bytes = std::as_bytes(std::span(text.data(), text.size()));
     return {bytes.begin(), bytes.end()};
@@ -148,8 +90,11 @@ TEST(NgramTally, hand_made_texts_break_runs_at_every_non_letter_unless_spanning_
         {bytesOf("abc"), 4, {}, {}},
         {bytesOf(""), 2, {}, {}},
         // UTF-16 in both byte orders: "é", "т" (04 42, whose low byte is a 'B') and U+4100 break.
-        {utf16(u"Hi\u00e9Jo", false), 2, {{"HI", 1}, {"JO", 1}}, {{"HI", 1}, {"IJ", 1}, {"JO", 1}}},
-        {utf16(u"ab\u0442cd\u4100e", true),
+        {testing::utf16Bytes(u"Hi\u00e9Jo", false),
+         2,
+         {{"HI", 1}, {"JO", 1}},
+         {{"HI", 1}, {"IJ", 1}, {"JO", 1}}},
+        {testing::utf16Bytes(u"ab\u0442cd\u4100e", true),
          2,
          {{"AB", 1}, {"CD", 1}},
          {{"AB", 1}, {"BC", 1}, {"CD", 1}, {"DE", 1}}},
@@ -193,49 +138,6 @@ TEST(NgramTally, every_kernel_counts_pieces_as_the_plain_loop) {
     }
 }
 
-// Small blocks put block boundaries and the boundary between the two readers' blocks everywhere
-// in a few kilobytes; blocks of 4096 make the counter split a block into stretches.
-TEST(NgramTally, matches_the_reference_for_every_block_size_reading_path_and_limit) {
-    std::vector<std::byte> sparse(6000, std::byte{' '});
-    for (std::size_t i = 0; i < sparse.size(); i += 97) {
-        sparse[i] = static_cast<std::byte>('a' + i % 26);
-    }
-    const std::vector<std::pair<std::string, std::vector<std::byte>>> texts{
-        {"bytes", randomBytes(3001, 42)},
-        {"sparse letters", sparse},
-        {"utf-16le", randomUtf16(1500, 43, false, true, true)},
-        {"utf-16be", randomUtf16(1500, 44, true)},
-    };
-    for (const auto& [name, bytes] : texts) {
-        const std::int32_t letters = referenceNgrams(bytes, {2, false}).totalLetters;
-        for (const int length : {2, 3, 4}) {
-            for (const bool span : {false, true}) {
-                const NgramOptions options{length, span};
-                for (const std::size_t blockSize : {1u, 64u, 4096u}) {
-                    for (const bool positioned : {true, false}) {
-                        for (const std::int32_t limit : {0, letters / 2, letterLimit}) {
-                            const NgramTally expected = referenceNgrams(bytes, options, limit);
-                            MemoryInput input(bytes, positioned);
-                            const NgramTally tally =
-                                detail::tallyNgrams(input, options, {}, limit, blockSize, 2);
-                            const std::string where = name + " N " + std::to_string(length) +
-                                                      " span " + std::to_string(span) + " block " +
-                                                      std::to_string(blockSize) + " positioned " +
-                                                      std::to_string(positioned) + " limit " +
-                                                      std::to_string(limit);
-                            ASSERT_EQ(tally.counts, expected.counts) << where;
-                            ASSERT_EQ(tally.totalNgrams, expected.totalNgrams) << where;
-                            ASSERT_EQ(tally.totalLetters, expected.totalLetters) << where;
-                            ASSERT_EQ(tally.limitReached, expected.limitReached) << where;
-                        }
-                    }
-                }
-            }
-        }
-    }
-}
-
-// A long random text in real blocks of the default size, read by two threads from a file.
 TEST(NgramTally, long_random_file_matches_the_reference_in_full) {
     TempDir dir;
     const std::vector<std::byte> bytes = randomBytes(5'000'003, 7);
@@ -279,20 +181,6 @@ TEST(NgramTally, buffers_kept_from_file_to_file_give_each_file_its_own_counts) {
         EXPECT_EQ(tally.counts, expected.counts) << i;
         EXPECT_EQ(tally.totalLetters, expected.totalLetters) << i;
     }
-}
-
-// The second reader fails as it starts, as when there is no memory for its buffer: the caller
-// gets the failure; one reader alone never starts a second.
-TEST(NgramTally, failure_in_the_second_reader_reaches_the_caller) {
-    const std::vector<std::byte> bytes = randomBytes(64 * 1024, 58);
-    detail::secondReaderStarting = [] { throw std::bad_alloc(); };
-    MemoryInput twoReaders(bytes, true);
-    EXPECT_THROW(detail::tallyNgrams(twoReaders, {4, false}, {}, letterLimit, 4096, 2),
-                 std::bad_alloc);
-    MemoryInput oneReader(bytes, true);
-    EXPECT_EQ(detail::tallyNgrams(oneReader, {4, false}, {}, letterLimit, 4096, 1).counts,
-              referenceNgrams(bytes, {4, false}).counts);
-    detail::secondReaderStarting = nullptr;
 }
 
 }  // namespace
