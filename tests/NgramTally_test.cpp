@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "InputFile.h"
 #include "ReaderBuffers.h"
 #include "ReferenceTally.h"
+#include "ScriptedInput.h"
 #include "TempDir.h"
 
 namespace glyphmeter::analysis {
@@ -21,6 +21,7 @@ namespace {
 using testing::randomBytes;
 using testing::randomUtf16;
 using testing::referenceNgrams;
+using testing::ScriptedInput;
 using testing::TempDir;
 
 std::map<std::string, std::uint64_t> listed(const NgramTally& tally) {
@@ -36,32 +37,6 @@ std::map<std::string, std::uint64_t> listed(const NgramTally& tally) {
     }
     return result;
 }
-
-// A file held in memory, read with positioned reads or in sequence as a pipe is.
-class MemoryInput final : public detail::BlockInput {
-  public:
-    MemoryInput(std::span<const std::byte> bytes, bool positioned)
-        : bytes_(bytes), positioned_(positioned) {}
-    bool supportsPositionedReads() const override { return positioned_; }
-    std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) override {
-        if (offset >= bytes_.size()) {
-            return 0;
-        }
-        const std::size_t got = std::min(buffer.size(), bytes_.size() - offset);
-        std::memcpy(buffer.data(), bytes_.data() + offset, got);
-        return got;
-    }
-    std::size_t read(std::span<std::byte> buffer) override {
-        const std::size_t got = readAt(position_, buffer);
-        position_ += got;
-        return got;
-    }
-
-  private:
-    std::span<const std::byte> bytes_;
-    bool positioned_;
-    std::size_t position_ = 0;
-};
 
 std::vector<std::byte> bytesOf(std::string_view text) {
     const auto bytes = std::as_bytes(std::span(text.data(), text.size()));
@@ -104,7 +79,7 @@ TEST(NgramTally, hand_made_texts_break_runs_at_every_non_letter_unless_spanning_
             const NgramOptions options{c.length, span};
             const Counts& expected = span ? c.spanning : c.runs;
             ASSERT_EQ(listed(referenceNgrams(c.text, options)), expected);
-            MemoryInput input(c.text, true);
+            ScriptedInput input(c.text, true);
             const NgramTally tally = detail::tallyNgrams(input, options, {}, letterLimit, 3, 2);
             EXPECT_EQ(listed(tally), expected) << c.length << " span " << span;
         }

@@ -21,6 +21,7 @@
 #include "LetterTally.h"
 #include "NgramTally.h"
 #include "ReferenceTally.h"
+#include "ScriptedInput.h"
 #include "TempDir.h"
 
 #ifndef _WIN32
@@ -32,6 +33,7 @@ namespace {
 
 using testing::randomBytes;
 using testing::randomUtf16;
+using testing::ScriptedInput;
 
 // What a tally found, in one shape for every tally.
 struct Found {
@@ -94,50 +96,6 @@ const std::vector<Tally>& everyTally() {
     };
     return tallies;
 }
-
-// A file held in memory, read by position or in sequence (as a pipe is), whose reads fail with an
-// I/O error once they reach `failAt`, and which another program cuts to `cutAt` bytes as soon as a
-// read reaches that far.
-class ScriptedInput final : public detail::BlockInput {
-  public:
-    static constexpr std::uint64_t never = std::numeric_limits<std::uint64_t>::max();
-
-    ScriptedInput(std::span<const std::byte> bytes, bool positioned, std::uint64_t failAt = never,
-                  std::uint64_t cutAt = never)
-        : bytes_(bytes), positioned_(positioned), failAt_(failAt), cutAt_(cutAt) {}
-    bool supportsPositionedReads() const override { return positioned_; }
-    std::optional<std::uint64_t> size() const override {
-        return positioned_ ? std::optional<std::uint64_t>(bytes_.size()) : std::nullopt;
-    }
-    std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) override {
-        const std::lock_guard lock(mutex_);
-        if (offset + buffer.size() > failAt_) {
-            throw FileError("scripted.bin", "Input/output error");
-        }
-        if (offset + buffer.size() > cutAt_) {
-            bytes_ = bytes_.first(std::min<std::size_t>(bytes_.size(), cutAt_));
-        }
-        if (offset >= bytes_.size()) {
-            return 0;
-        }
-        const std::size_t got = std::min<std::size_t>(buffer.size(), bytes_.size() - offset);
-        std::memcpy(buffer.data(), bytes_.data() + offset, got);
-        return got;
-    }
-    std::size_t read(std::span<std::byte> buffer) override {
-        const std::size_t got = readAt(position_, buffer);
-        position_ += got;
-        return got;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::span<const std::byte> bytes_;
-    const bool positioned_;
-    const std::uint64_t failAt_;
-    const std::uint64_t cutAt_;
-    std::uint64_t position_ = 0;
-};
 
 // The threads of this process once those that have ended are gone: a joined thread may still be
 // listed for a moment, as the system removes it only after join() has returned.
