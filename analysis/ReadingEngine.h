@@ -49,6 +49,7 @@
 #include <limits>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -62,7 +63,7 @@ namespace glyphmeter::analysis::detail {
 struct LimitStop {
     std::size_t end = 0;       // the characters counted: up to and including the limit's
     std::int64_t letters = 0;  // the letters among them
-    bool reached = false;      // false only for text with no character at all
+    bool reached = false;      // false when the text runs out first
 };
 
 // Walks `chars`, one byte per character, testing after every character as the plain reading loop
@@ -141,7 +142,6 @@ class ReadingRun {
 
     std::int64_t letters() const { return total_; }
     bool limitReached() const { return limitReached_; }
-    std::size_t blockSize() const { return blockSize_; }
 
   private:
     struct LeftForLater {
