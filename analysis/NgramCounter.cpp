@@ -8,7 +8,11 @@
 
 #include "NgramPack.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 #include <type_traits>
 
@@ -67,9 +71,12 @@ constexpr NgramState emptyState() {
     return state;
 }
 
+// `touched`, where given, gets every slot incremented (as do the other counting functions).
+using Touched = std::vector<std::uint32_t>;
+
 template <int N, bool spanWords>
 NgramState countPlainly(std::uint32_t* table, NgramState state, const std::uint8_t* text,
-                        std::size_t size, int sign) {
+                        std::size_t size, int sign, Touched* touched) {
     const auto step = static_cast<std::uint32_t>(sign);
     for (std::size_t i = 0; i < size; ++i) {
         const unsigned letter = letterIndex[text[i]];
@@ -77,7 +84,11 @@ NgramState countPlainly(std::uint32_t* table, NgramState state, const std::uint8
             continue;
         }
         state = state << 5 | letter;
-        table[slotOf<N>(state)] += step;
+        const std::size_t slot = slotOf<N>(state);
+        table[slot] += step;
+        if (touched != nullptr) {
+            touched->push_back(static_cast<std::uint32_t>(slot));
+        }
     }
     return state & stateMask<N>();
 }
@@ -101,14 +112,14 @@ std::size_t joinedPrefix(const std::uint8_t* text, std::size_t size) {
 
 template <int N, bool spanWords>
 NgramState join(std::uint32_t* table, NgramState before, const std::uint8_t* text, std::size_t size,
-                NgramState standaloneEnd) {
+                NgramState standaloneEnd, Touched* touched) {
     if (before == emptyState<N>()) {
         return standaloneEnd;
     }
     const std::size_t prefix = joinedPrefix<N, spanWords>(text, size);
     // The sequences ending in the prefix were counted with "no letter" digits before them, into
     // slots never read back; here they get their real first letters.
-    const NgramState after = countPlainly<N, spanWords>(table, before, text, prefix, 1);
+    const NgramState after = countPlainly<N, spanWords>(table, before, text, prefix, 1, touched);
     return prefix == size ? after : standaloneEnd;
 }
 
@@ -156,7 +167,7 @@ inline Slot<N> slotOfDigits(const std::uint8_t* digits) {
 // the next one.
 template <int N, bool spanWords>
 NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_t size,
-                      PackLettersFunction pack, std::int64_t& letters) {
+                      PackLettersFunction pack, std::int64_t& letters, Touched* touched) {
     constexpr std::size_t stretch = 4096;
     constexpr std::size_t carried = N - 1;
     alignas(64) std::uint8_t digits[carried + stretch + 8];
@@ -189,6 +200,9 @@ NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_
         }
         for (std::size_t i = 0; i < written; ++i) {
             ++table[slots[i]];
+        }
+        if (touched != nullptr) {
+            touched->insert(touched->end(), slots, slots + written);
         }
         for (std::size_t i = 0; i < carried; ++i) {
             digits[i] = digits[written + i];
@@ -223,6 +237,46 @@ auto dispatch(const NgramOptions& options, Action&& action) {
     }
 }
 
+// Calls `visit(index, slot)` for every sequence of N letters, in index order.
+template <int N, typename Visit>
+void forEachSequence(Visit&& visit) {
+    // The index's base-26 digits, five bits each, counted up alongside it rather than divided out
+    // of it: for quadgrams that made adding one small file's counts cost milliseconds.
+    std::uint64_t digits = 0;
+    constexpr std::uint32_t sequences = N == 2   ? 26 * 26
+                                        : N == 3 ? 26 * 26 * 26
+                                                 : 26 * 26 * 26 * 26;
+    for (std::uint32_t index = 0; index < sequences; ++index) {
+        visit(index, slotOf<N>(digits));
+        for (int place = 0; place < N; ++place) {
+            const int shift = 5 * place;
+            if (((digits >> shift) & 31) < 25) {
+                digits += std::uint64_t{1} << shift;
+                break;
+            }
+            digits &= ~(std::uint64_t{31} << shift);
+        }
+    }
+}
+
+// The index of the sequence whose slot this is; false for a slot with a digit that is no letter.
+template <int N>
+bool indexOfSlot(std::uint32_t slot, std::uint32_t& index) {
+    constexpr unsigned base = N == 4 ? 27 : 32;
+    index = 0;
+    std::uint32_t scale = 1;
+    for (int place = 0; place < N; ++place) {
+        const std::uint32_t digit = slot % base;
+        if (digit >= notALetter) {
+            return false;
+        }
+        index += digit * scale;
+        scale *= 26;
+        slot /= base;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::size_t ngramSlots(int length) {
@@ -242,7 +296,24 @@ NgramCounter::NgramCounter(NgramOptions options, const LetterKernel& kernel)
     if (options_.length < 2 || options_.length > 4) {
         throw std::invalid_argument("sequences of 2 to 4 letters only");
     }
-    table_.assign(dispatch(options_, []<int N, bool>() { return tableSize<N>(); }), 0);
+    tableSize_ = dispatch(options_, []<int N, bool>() { return tableSize<N>(); });
+    table_.reset(static_cast<std::uint32_t*>(std::calloc(tableSize_, sizeof(std::uint32_t))));
+    if (!table_) {
+        throw std::bad_alloc();
+    }
+}
+
+void NgramCounter::FreeTable::operator()(std::uint32_t* table) const noexcept {
+    std::free(table);
+}
+
+Touched* NgramCounter::touchedFor(std::size_t more) {
+    // Past a quarter of the table, listing costs more than the walk it saves.
+    if (listing_ && touched_.size() + more > tableSize_ / 4) {
+        listing_ = false;
+        touched_.clear();
+    }
+    return listing_ ? &touched_ : nullptr;
 }
 
 NgramCounter::~NgramCounter() = default;
@@ -262,15 +333,17 @@ NgramState NgramCounter::count(std::span<const std::byte> text) {
 
 NgramState NgramCounter::count(std::span<const std::byte> text, std::int64_t& letters) {
     return dispatch(options_, [&]<int N, bool spanWords>() {
-        return countPiece<N, spanWords>(table_.data(), bytesOf(text), text.size(), pack_, letters);
+        return countPiece<N, spanWords>(table_.get(), bytesOf(text), text.size(), pack_, letters,
+                                        touchedFor(text.size()));
     });
 }
 
 NgramState NgramCounter::join(NgramState before, std::span<const std::byte> text,
                               NgramState standaloneEnd) {
     return dispatch(options_, [&]<int N, bool spanWords>() {
-        return analysis::join<N, spanWords>(table_.data(), before, bytesOf(text), text.size(),
-                                            standaloneEnd);
+        return analysis::join<N, spanWords>(table_.get(), before, bytesOf(text), text.size(),
+                                            standaloneEnd,
+                                            touchedFor(static_cast<std::size_t>(N - 1)));
     });
 }
 
@@ -289,35 +362,88 @@ NgramState NgramCounter::join(NgramState before, const NgramHead& head, NgramSta
 
 NgramState NgramCounter::countPlainly(NgramState state, std::span<const std::byte> text, int sign) {
     return dispatch(options_, [&]<int N, bool spanWords>() {
-        return analysis::countPlainly<N, spanWords>(table_.data(), state, bytesOf(text),
-                                                    text.size(), sign);
+        return analysis::countPlainly<N, spanWords>(table_.get(), state, bytesOf(text), text.size(),
+                                                    sign, touchedFor(text.size()));
     });
 }
 
-void NgramCounter::add(const NgramCounter& other) {
-    for (std::size_t slot = 0; slot < table_.size() && slot < other.table_.size(); ++slot) {
-        table_[slot] += other.table_[slot];
+void NgramCounter::addAndClear(NgramCounter& other) {
+    std::uint32_t* const from = other.table_.get();
+    std::uint32_t* const to = table_.get();
+    if (other.listing_) {
+        Touched* const touched = touchedFor(other.touched_.size());
+        for (const std::uint32_t slot : other.touched_) {
+            if (from[slot] != 0) {
+                to[slot] += from[slot];
+                from[slot] = 0;
+                if (touched != nullptr) {
+                    touched->push_back(slot);
+                }
+            }
+        }
+    } else {
+        for (std::size_t slot = 0; slot < tableSize_ && slot < other.tableSize_; ++slot) {
+            to[slot] += from[slot];
+        }
+        std::memset(from, 0, other.tableSize_ * sizeof(std::uint32_t));
+        listing_ = false;
+        touched_.clear();
     }
+    other.touched_.clear();
+    other.listing_ = true;
 }
 
 void NgramCounter::addTo(std::span<std::uint32_t> counts) const {
     dispatch(options_, [&]<int N, bool>() {
-        // The index's base-26 digits, five bits each, counted up alongside it rather than divided
-        // out of it: for quadgrams that made adding one small file's counts cost milliseconds.
-        std::uint64_t digits = 0;
-        for (std::size_t index = 0; index < counts.size(); ++index) {
-            counts[index] += table_[slotOf<N>(digits)];
-            for (int place = 0; place < N; ++place) {
-                const int shift = 5 * place;
-                if (((digits >> shift) & 31) < 25) {
-                    digits += std::uint64_t{1} << shift;
-                    break;
-                }
-                digits &= ~(std::uint64_t{31} << shift);
+        forEachSequence<N>([&](std::uint32_t index, std::size_t slot) {
+            if (index < counts.size()) {
+                counts[index] += table_[slot];
             }
+        });
+        return 0;
+    });
+}
+
+std::vector<NgramCount> NgramCounter::take() {
+    std::vector<NgramCount> counts;
+    dispatch(options_, [&]<int N, bool>() {
+        std::uint32_t* const table = table_.get();
+        if (listing_) {
+            // A slot listed again was zeroed the first time, so each sequence comes once.
+            for (const std::uint32_t slot : touched_) {
+                std::uint32_t index = 0;
+                if (table[slot] != 0 && indexOfSlot<N>(slot, index)) {
+                    counts.push_back({index, table[slot]});
+                }
+                table[slot] = 0;
+            }
+            std::sort(counts.begin(), counts.end(),
+                      [](const NgramCount& a, const NgramCount& b) { return a.index < b.index; });
+        } else {
+            forEachSequence<N>([&](std::uint32_t index, std::size_t slot) {
+                if (table[slot] != 0) {
+                    counts.push_back({index, table[slot]});
+                }
+            });
+            std::memset(table, 0, tableSize_ * sizeof(std::uint32_t));
         }
         return 0;
     });
+    touched_.clear();
+    listing_ = true;
+    return counts;
+}
+
+void NgramCounter::clear() {
+    if (listing_) {
+        for (const std::uint32_t slot : touched_) {
+            table_[slot] = 0;
+        }
+    } else {
+        std::memset(table_.get(), 0, tableSize_ * sizeof(std::uint32_t));
+    }
+    touched_.clear();
+    listing_ = true;
 }
 
 }  // namespace glyphmeter::analysis

@@ -12,6 +12,11 @@
 //   - join() then adds the sequences that run from the end of everything before a piece into the
 //     piece (given the state before it) and returns the state after the piece.
 // Counting pieces apart and joining them in text order gives exactly the counts of the whole text.
+//
+// take() hands the counts on and leaves the counter as new, so one counter serves file after
+// file. While little has been counted the counter keeps a list of the slots it touched, so taking
+// a small text's counts costs what its sequences cost, not a walk over the 27^4 slots of the
+// quadgram table; past a quarter of the table it stops listing and take() walks the table.
 #pragma once
 
 #include <array>
@@ -35,6 +40,14 @@ using NgramState = std::uint64_t;
 
 // The start of a piece as far as a sequence from before it can reach: its first N-1 characters,
 // or with spanWords the letters among its characters up to its (N-1)th letter.
+// A sequence that occurs and how often: `index` is the sequence's letters as the digits of a
+// number in base 26, the first letter the most significant (AA, AB, ... ZZ).
+struct NgramCount {
+    std::uint32_t index = 0;
+    std::uint32_t count = 0;
+    bool operator==(const NgramCount&) const = default;
+};
+
 struct NgramHead {
     std::array<std::byte, 3> chars{};
     std::uint8_t size = 0;
@@ -74,20 +87,38 @@ class NgramCounter {
     // starting from `state`; returns the state after it. The slow path for a few characters.
     NgramState countPlainly(NgramState state, std::span<const std::byte> text, int sign = 1);
 
-    // Adds the counts of `other`, a counter with the same options, to this one's; counts of one
-    // file fit: they stay below the letter limit.
-    void add(const NgramCounter& other);
+    // Moves the counts of `other`, a counter with the same options, into this one's, leaving
+    // `other` as new; counts of one file fit: they stay below the letter limit.
+    void addAndClear(NgramCounter& other);
 
-    // Adds this counter's counts to `counts`, which has 26^N slots: the sequence's letters as the
-    // digits of a number in base 26, the first letter the most significant (AA, AB, ... ZZ).
+    // Adds this counter's counts to `counts`, which has 26^N slots, by NgramCount::index.
     void addTo(std::span<std::uint32_t> counts) const;
 
+    // The sequences counted (those with a count other than 0) in index order; leaves the counter
+    // as new. Costs what the sequences counted cost while the slots touched are listed, a walk
+    // over the table otherwise.
+    std::vector<NgramCount> take();
+    // Takes the counts and drops them: after a count that failed half way, say.
+    void clear();
+
   private:
+    struct FreeTable {
+        void operator()(std::uint32_t* table) const noexcept;
+    };
+
+    // The list to record `more` touched slots in, or null once it would pass its bound.
+    std::vector<std::uint32_t>* touchedFor(std::size_t more);
+
     NgramOptions options_;
     std::size_t (*pack_)(const std::uint8_t*, std::size_t, std::uint8_t*);
     // One slot for each N digits 0..26 (26: not a letter), and the slots of sequences that are
     // not letters alone take the counts that would otherwise need a test for every character.
-    std::vector<std::uint32_t> table_;
+    // Zeroed by the system: the pages a run of small files never touches cost no memory.
+    std::unique_ptr<std::uint32_t[], FreeTable> table_;
+    std::size_t tableSize_ = 0;
+    // Every slot incremented since the last take(), with repeats, while `listing_`.
+    std::vector<std::uint32_t> touched_;
+    bool listing_ = true;
 };
 
 // The state before any text, for sequences of `length` letters.

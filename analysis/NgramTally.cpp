@@ -28,13 +28,16 @@ class SequenceCounting {
         std::int64_t letters = 0;
     };
 
-    explicit SequenceCounting(NgramOptions options)
-        : options_(options), first_(options), carry_(first_.startState()) {}
+    SequenceCounting(NgramOptions options, NgramCounters& counters)
+        : options_(options),
+          counters_(counters),
+          first_(counters.forReader(0, options)),
+          carry_(first_.startState()) {}
 
     void begin(TextForm form) { form_ = form; }
 
     bool addReader() {
-        second_.emplace(options_);
+        second_ = &counters_.forReader(1, options_);
         return true;
     }
 
@@ -68,17 +71,14 @@ class SequenceCounting {
     }
 
     NgramTally result(std::int64_t letters, bool limitReached) {
-        // The second counter is done with: its memory makes room for the results.
-        if (second_) {
-            first_.add(*second_);
-            second_.reset();
+        if (second_ != nullptr) {
+            first_.addAndClear(*second_);
         }
         NgramTally tally;
         tally.options = options_;
-        tally.counts.assign(ngramSlots(options_.length), 0);
-        first_.addTo(tally.counts);
-        for (const std::uint32_t count : tally.counts) {
-            tally.totalNgrams += static_cast<std::int64_t>(count);
+        tally.counts = first_.take();
+        for (const NgramCount& count : tally.counts) {
+            tally.totalNgrams += static_cast<std::int64_t>(count.count);
         }
         tally.totalLetters = static_cast<std::int32_t>(letters);
         tally.limitReached = limitReached;
@@ -90,32 +90,47 @@ class SequenceCounting {
 
     const NgramOptions options_;
     TextForm form_ = TextForm::bytes;
-    NgramCounter first_;
-    std::optional<NgramCounter> second_;
+    NgramCounters& counters_;
+    NgramCounter& first_;
+    NgramCounter* second_ = nullptr;
     NgramState carry_;  // the last letters of everything committed
 };
 
 NgramTally countNgrams(detail::BlockInput& input, NgramOptions options,
                        const MessageSink& showMessage, std::int32_t limit, std::size_t blockSize,
-                       int threads, ReaderBuffers* buffers) {
-    SequenceCounting counting(options);
+                       int threads, ReaderBuffers* buffers, NgramCounters* counters) {
+    NgramCounters ownCounters;
+    SequenceCounting counting(options, counters != nullptr ? *counters : ownCounters);
     return detail::readInFileOrder(counting, input, showMessage, limit, blockSize, threads,
                                    buffers);
 }
 
 }  // namespace
 
+NgramCounter& NgramCounters::forReader(int reader, NgramOptions options) {
+    std::optional<NgramCounter>& counter = counters_[reader == 0 ? 0 : 1];
+    if (counter && counter->options().length == options.length &&
+        counter->options().spanWords == options.spanWords) {
+        // A count that failed half way may have left counts behind.
+        counter->clear();
+    } else {
+        counter.reset();
+        counter.emplace(options);
+    }
+    return *counter;
+}
+
 NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
-                       std::int32_t limit, ReaderBuffers* buffers) {
+                       std::int32_t limit, ReaderBuffers* buffers, NgramCounters* counters) {
     detail::FileBlockInput input(file);
     return countNgrams(input, options, showMessage, limit, detail::defaultBlockSize,
-                       detail::readerThreads(), buffers);
+                       detail::readerThreads(), buffers, counters);
 }
 
 NgramTally detail::tallyNgrams(BlockInput& input, NgramOptions options,
                                const MessageSink& showMessage, std::int32_t limit,
                                std::size_t blockSize, int threads) {
-    return countNgrams(input, options, showMessage, limit, blockSize, threads, nullptr);
+    return countNgrams(input, options, showMessage, limit, blockSize, threads, nullptr, nullptr);
 }
 
 }  // namespace glyphmeter::analysis

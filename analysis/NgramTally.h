@@ -8,9 +8,11 @@
 // is skipped instead. The letter limit stops counting exactly where the tally stops.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "BlockReading.h"
@@ -21,9 +23,9 @@ namespace glyphmeter::analysis {
 
 struct NgramTally {
     NgramOptions options;
-    // 26^N counts, the sequence's letters as base-26 digits, the first the most significant.
-    // They fit 32 bits: no file has more sequences than the letter limit.
-    std::vector<std::uint32_t> counts;
+    // The sequences that occur, in index order (NgramCount). Counts fit 32 bits: no file has
+    // more sequences than the letter limit.
+    std::vector<NgramCount> counts;
     std::int64_t totalNgrams = 0;   // the sum of counts
     std::int32_t totalLetters = 0;  // the letters read, which the letter limit applies to
     bool limitReached = false;
@@ -31,13 +33,27 @@ struct NgramTally {
 
 class ReaderBuffers;
 
+// The counters of one tally's readers, kept from one file to the next: counting a corpus of small
+// files should not pay for a fresh table (2 MiB for quadgrams) per file. One tally at a time may
+// use them.
+class NgramCounters {
+  public:
+    // Reader `reader`'s counter (0 or 1) for `options`, holding no counts. Throws std::bad_alloc.
+    NgramCounter& forReader(int reader, NgramOptions options);
+
+  private:
+    std::array<std::optional<NgramCounter>, 2> counters_;
+};
+
 // Reads `file` once and counts its sequences. Counting stops right after the letter that makes the
 // letters counted reach `limit`; `showMessage` then receives limitMessage(limit) once before this
 // returns. Failing to read the file throws FileError naming the path, and whatever fails in either
 // reader thread (no memory for a buffer, say) is thrown here. `buffers`, where given, are read
-// into and kept for the next file: the way to count many files one after another.
+// into and kept for the next file, and `counters` likewise counted with: the way to count many
+// files one after another.
 NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
-                       std::int32_t limit = letterLimit, ReaderBuffers* buffers = nullptr);
+                       std::int32_t limit = letterLimit, ReaderBuffers* buffers = nullptr,
+                       NgramCounters* counters = nullptr);
 
 namespace detail {
 

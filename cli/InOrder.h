@@ -3,7 +3,9 @@
 // Used for counting many files: the files are counted on every processor, yet each file's output
 // is written in command-line order, as soon as every file before it has been written. Only a
 // window of outcomes may wait for an earlier job, so memory stays bounded whatever the number of
-// jobs; a worker that would run past the window waits instead.
+// jobs; a worker that would run past the window waits instead. Where outcomes are weighed, a
+// worker also waits while the outcomes waiting weigh more than a budget (bytes, say), so the
+// memory they hold stays below the budget plus one outcome per worker.
 #pragma once
 
 #include <condition_variable>
@@ -30,12 +32,17 @@ class InOrder {
     // next outcome is waiting already (a moment to batch output rather than flush it). Returning
     // false stops the run: no further job is started and no further outcome delivered.
     using Deliver = std::function<bool(Outcome& outcome, bool moreReady)>;
+    // What an outcome weighs against the budget.
+    using Weigh = std::function<std::size_t(const Outcome& outcome)>;
 
-    InOrder(std::size_t window, NextJob next, Perform perform, Deliver deliver)
+    InOrder(std::size_t window, NextJob next, Perform perform, Deliver deliver, Weigh weigh = {},
+            std::size_t budget = 0)
         : window_(window < 1 ? 1 : window),
           next_(std::move(next)),
           perform_(std::move(perform)),
           deliver_(std::move(deliver)),
+          weigh_(std::move(weigh)),
+          budget_(budget),
           ready_(window_) {}
 
     // Runs every job on the calling thread and up to `workers - 1` more, started only once there
@@ -77,7 +84,12 @@ class InOrder {
         const std::lock_guard source(sourceMutex_);
         {
             std::unique_lock lock(mutex_);
-            room_.wait(lock, [&] { return stopped_ || taken_ < delivered_ + window_; });
+            // Past the budget there is always an unfinished job before the waiting outcomes,
+            // which some worker is doing, so waiting here cannot last.
+            room_.wait(lock, [&] {
+                return stopped_ ||
+                       (taken_ < delivered_ + window_ && (!weigh_ || waitingWeight_ <= budget_));
+            });
             if (stopped_) {
                 return false;
             }
@@ -114,8 +126,11 @@ class InOrder {
     // Keeps the outcome of job `index`; the worker that finishes the oldest job delivers it and
     // every outcome after it that is ready.
     void finish(std::size_t index, Outcome&& outcome) {
+        const std::size_t weight = weigh_ ? weigh_(outcome) : 0;
         std::unique_lock lock(mutex_);
         ready_[index % window_] = std::move(outcome);
+        weights_[index % window_] = weight;
+        waitingWeight_ += weight;
         if (delivering_ || index != delivered_) {
             return;
         }
@@ -123,6 +138,7 @@ class InOrder {
         while (!stopped_ && ready_[delivered_ % window_]) {
             Outcome next = std::move(*ready_[delivered_ % window_]);
             ready_[delivered_ % window_].reset();
+            waitingWeight_ -= weights_[delivered_ % window_];
             const bool moreReady = ready_[(delivered_ + 1) % window_].has_value();
             lock.unlock();
             bool goOn = false;
@@ -159,6 +175,8 @@ class InOrder {
     const NextJob next_;
     const Perform perform_;
     const Deliver deliver_;
+    const Weigh weigh_;
+    const std::size_t budget_;
 
     // Taken in this order when both are needed.
     std::mutex sourceMutex_;  // the source, the read-ahead job and the threads
@@ -172,6 +190,8 @@ class InOrder {
 
     std::condition_variable room_;
     std::vector<std::optional<Outcome>> ready_;  // outcome of job i in slot i % window_
+    std::vector<std::size_t> weights_ = std::vector<std::size_t>(window_);
+    std::size_t waitingWeight_ = 0;  // of the outcomes in ready_
     std::size_t taken_ = 0;
     std::size_t delivered_ = 0;
     bool delivering_ = false;

@@ -21,10 +21,12 @@ int barLength(std::int32_t barFigure, double maxFrequency);
 // What every kind of count offers the run (Program.cpp) and the framing (Reports.h):
 //   Counts                  one file's counts, or a total's; Counts::add(const Counts&) adds a
 //                           file's counts to a total
+//   Kept                    what a worker keeps from one file to the next (buffers, counters)
 //   count(...)              counts one file, giving its messages (the letter limit) to
 //                           showMessage; throws analysis::FileError or what the tally throws
 //   emptyTotal()            a total with nothing in it
-//   countsOneAtATime()      whether files must be counted one after another (big tables)
+//   countsBytes(counts)     the memory the counts hold beyond the object, for the bound on
+//                           the results waiting to be written
 //   csvColumns(), rows(), table(), jsonObject()   the kind's part of the report (Reports.h)
 // Letters write:
 //   table  a row per letter with count, frequency and bar, then the total and largest frequency,
@@ -34,13 +36,14 @@ int barLength(std::int32_t barFigure, double maxFrequency);
 class LetterKind : public CountKind {
   public:
     using Counts = LetterTotals;
+    using Kept = analysis::ReaderBuffers;
 
     using CountKind::CountKind;
 
     Counts count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
                  std::int32_t limit, analysis::ReaderBuffers& buffers) const;
     Counts emptyTotal() const { return {}; }
-    static bool countsOneAtATime() { return false; }
+    static std::size_t countsBytes(const Counts&) { return 0; }
 
     static std::string_view csvColumns() { return "letter,count,frequency"; }
     void rows(const Counts& counts, const ReportRow& row) const;

@@ -11,17 +11,47 @@ NgramCounts::NgramCounts(int sequenceLength)
 
 NgramCounts::NgramCounts(analysis::NgramTally&& tally)
     : length_(tally.options.length),
-      narrow_(std::move(tally.counts)),
+      sparse_(std::move(tally.counts)),
       total_(tally.totalNgrams),
       limitReached_(tally.limitReached) {}
 
-void NgramCounts::add(const NgramCounts& other) {
-    const std::size_t slots = std::min(wide_.size(), other.slots());
-    if (other.wide_.empty()) {
-        for (std::size_t i = 0; i < slots; ++i) {
-            wide_[i] += other.narrow_[i];
+std::uint64_t NgramCounts::largest() const {
+    std::uint64_t largest = 0;
+    for (const analysis::NgramCount& count : sparse_) {
+        largest = std::max<std::uint64_t>(largest, count.count);
+    }
+    for (const std::uint64_t count : wide_) {
+        largest = std::max(largest, count);
+    }
+    return largest;
+}
+
+std::vector<ListedNgram> NgramCounts::listed() const {
+    std::vector<ListedNgram> listed;
+    if (wide_.empty()) {
+        listed.reserve(sparse_.size());
+        for (const analysis::NgramCount& count : sparse_) {
+            listed.push_back({count.index, count.count});
         }
     } else {
+        for (std::size_t index = 0; index < wide_.size(); ++index) {
+            if (wide_[index] != 0) {
+                listed.push_back({static_cast<std::uint32_t>(index), wide_[index]});
+            }
+        }
+    }
+    return listed;
+}
+
+void NgramCounts::add(const NgramCounts& other) {
+    if (other.wide_.empty()) {
+        for (const analysis::NgramCount& count : other.sparse_) {
+            if (count.index < wide_.size()) {
+                wide_[count.index] += count.count;
+            }
+        }
+    } else {
+        const std::size_t slots = std::min(wide_.size(), other.wide_.size());
         for (std::size_t i = 0; i < slots; ++i) {
             wide_[i] += other.wide_[i];
         }
@@ -30,20 +60,18 @@ void NgramCounts::add(const NgramCounts& other) {
     limitReached_ = limitReached_ || other.limitReached_;
 }
 
-std::vector<std::uint32_t> ngramOrder(const NgramCounts& counts, SortOrder order, std::size_t top) {
-    std::vector<std::uint32_t> listed;
-    for (std::size_t index = 0; index < counts.slots(); ++index) {
-        if (counts.count(index) != 0) {
-            listed.push_back(static_cast<std::uint32_t>(index));
-        }
-    }
+std::size_t NgramCounts::heapBytes() const {
+    return sparse_.capacity() * sizeof(analysis::NgramCount) +
+           wide_.capacity() * sizeof(std::uint64_t);
+}
+
+std::vector<ListedNgram> ngramOrder(const NgramCounts& counts, SortOrder order, std::size_t top) {
+    std::vector<ListedNgram> listed = counts.listed();
     const std::size_t shown = top == 0 ? listed.size() : std::min(top, listed.size());
     if (order == SortOrder::byCount) {
         // Indexes run alphabetically, so they settle equal counts.
-        const auto before = [&](std::uint32_t a, std::uint32_t b) {
-            const std::uint64_t countA = counts.count(a);
-            const std::uint64_t countB = counts.count(b);
-            return countA != countB ? countA > countB : a < b;
+        const auto before = [](const ListedNgram& a, const ListedNgram& b) {
+            return a.count != b.count ? a.count > b.count : a.index < b.index;
         };
         std::partial_sort(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(shown),
                           listed.end(), before);

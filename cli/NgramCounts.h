@@ -13,8 +13,15 @@
 
 namespace glyphmeter::cli {
 
-// One file's counts keep the tally's 32 bits; a total of several files has 64-bit counts, as
-// they may pass what 32 bits hold.
+// A sequence and its count, as the results list it.
+struct ListedNgram {
+    std::uint32_t index = 0;  // the sequence's letters as base-26 digits, as in NgramCount
+    std::uint64_t count = 0;
+};
+
+// One file's counts are the tally's list of the sequences that occur, so a small file's results
+// cost what its sequences cost; a total of several files has a 64-bit count for every sequence
+// (26^N of them), as they may pass what 32 bits hold.
 class NgramCounts {
   public:
     // A total: every count 0.
@@ -23,28 +30,30 @@ class NgramCounts {
     explicit NgramCounts(analysis::NgramTally&& tally);
 
     int length() const { return length_; }
-    // 26^length: the sequence's letters as base-26 digits, as in analysis::NgramTally.
-    std::size_t slots() const { return wide_.empty() ? narrow_.size() : wide_.size(); }
-    std::uint64_t count(std::size_t index) const {
-        return wide_.empty() ? narrow_[index] : wide_[index];
-    }
     std::int64_t total() const { return total_; }        // the sequences counted: the sum of counts
     bool limitReached() const { return limitReached_; }  // counting stopped in one of the files
+    std::uint64_t largest() const;                       // the highest count, 0 with none
+
+    // The sequences that occur, alphabetically.
+    std::vector<ListedNgram> listed() const;
 
     // For a total: adds a file's (or another total's) counts.
     void add(const NgramCounts& other);
 
+    // The memory the counts hold, beyond the object itself.
+    std::size_t heapBytes() const;
+
   private:
     int length_;
-    std::vector<std::uint32_t> narrow_;
-    std::vector<std::uint64_t> wide_;
+    std::vector<analysis::NgramCount> sparse_;  // one file's
+    std::vector<std::uint64_t> wide_;           // a total's, by index
     std::int64_t total_ = 0;
     bool limitReached_ = false;
 };
 
-// The sequences that occur, as indexes into counts, in the order the results list them: by count,
-// highest first, equal counts alphabetically, or alphabetically; only the first `top` (0: all).
-std::vector<std::uint32_t> ngramOrder(const NgramCounts& counts, SortOrder order, std::size_t top);
+// The sequences that occur in the order the results list them: by count, highest first, equal
+// counts alphabetically, or alphabetically; only the first `top` (0: all).
+std::vector<ListedNgram> ngramOrder(const NgramCounts& counts, SortOrder order, std::size_t top);
 
 // "TH" for the index of T, H.
 std::string ngramName(std::uint32_t index, int length);

@@ -35,20 +35,17 @@ std::string_view ngramKind(int length) {
 }
 
 NgramCounts NgramKind::count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
-                             std::int32_t limit, analysis::ReaderBuffers& buffers) const {
-    return NgramCounts(analysis::tallyNgrams(input, sequences_, showMessage, limit, &buffers));
+                             std::int32_t limit, Kept& kept) const {
+    return NgramCounts(analysis::tallyNgrams(input, sequences_, showMessage, limit, &kept.buffers,
+                                             &kept.counters));
 }
 
 void NgramKind::table(const NgramCounts& counts, ReportSink& out) const {
-    const std::vector<std::uint32_t> order = ngramOrder(counts, options_.order, options_.top);
-    std::uint64_t largest = 0;
-    for (std::size_t index = 0; index < counts.slots(); ++index) {
-        largest = std::max(largest, counts.count(index));
-    }
+    const std::vector<ListedNgram> order = ngramOrder(counts, options_.order, options_.top);
+    const std::uint64_t largest = counts.largest();
     out.add(padLeft(ngramKind(counts.length()), 8) + padLeft("Count", 13) +
             padLeft("Frequency", 12) + "\n");
-    for (const std::uint32_t index : order) {
-        const std::uint64_t count = counts.count(index);
+    for (const auto& [index, count] : order) {
         std::string line = padLeft(ngramName(index, counts.length()), 8) +
                            padLeft(countText(count), 13) +
                            padLeft(sixDecimals(count, counts.total()).value_or(""), 12);
@@ -66,8 +63,7 @@ void NgramKind::table(const NgramCounts& counts, ReportSink& out) const {
 }
 
 void NgramKind::rows(const NgramCounts& counts, const ReportRow& row) const {
-    for (const std::uint32_t index : ngramOrder(counts, options_.order, options_.top)) {
-        const std::uint64_t count = counts.count(index);
+    for (const auto& [index, count] : ngramOrder(counts, options_.order, options_.top)) {
         row(ngramName(index, counts.length()), static_cast<std::int64_t>(count),
             sixDecimals(count, counts.total()).value_or(""));
     }
@@ -82,15 +78,15 @@ void NgramKind::jsonObject(std::string_view name, const NgramCounts& counts,
     out.add(inner + "\"ngram_length\": " + decimal(counts.length()) + ",\n");
     out.add(inner + "\"total_ngrams\": " + decimal(counts.total()) + ",\n");
     out.add(inner + "\"limitReached\": " + (counts.limitReached() ? "true" : "false") + ",\n");
-    const std::vector<std::uint32_t> order = ngramOrder(counts, options_.order, options_.top);
+    const std::vector<ListedNgram> order = ngramOrder(counts, options_.order, options_.top);
     if (order.empty()) {
         out.add(inner + "\"ngrams\": []\n" + outer + "}");
         return;
     }
     out.add(inner + "\"ngrams\": [\n");
     for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::uint64_t count = counts.count(order[i]);
-        out.add(inner + "  {\"ngram\": \"" + ngramName(order[i], counts.length()) +
+        const std::uint64_t count = order[i].count;
+        out.add(inner + "  {\"ngram\": \"" + ngramName(order[i].index, counts.length()) +
                 "\", \"count\": " + countText(count) +
                 ", \"frequency\": " + sixDecimals(count, counts.total()).value_or("null") + "}" +
                 (i + 1 < order.size() ? ",\n" : "\n"));

@@ -27,17 +27,19 @@ std::string_view ngramKind(int length);
 class NgramKind : public CountKind {
   public:
     using Counts = NgramCounts;
+    struct Kept {
+        analysis::ReaderBuffers buffers;
+        analysis::NgramCounters counters;
+    };
 
     NgramKind(const ReportOptions& options, analysis::NgramOptions sequences)
         : CountKind(options), sequences_(sequences) {}
 
     Counts count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
-                 std::int32_t limit, analysis::ReaderBuffers& buffers) const;
+                 std::int32_t limit, Kept& kept) const;
     Counts emptyTotal() const { return NgramCounts(sequences_.length); }
-    // A quadgram table is a few megabytes (the counter's, each file's results, the total's), so
-    // quadgrams are counted one file at a time, each with both readers, and with no results
-    // waiting: peak memory stays that of one file and the total however many files there are.
-    bool countsOneAtATime() const { return sequences_.length >= 4; }
+    // A file's counts list only the sequences that occur, so they weigh what the file holds.
+    static std::size_t countsBytes(const Counts& counts) { return counts.heapBytes(); }
 
     static std::string_view csvColumns() { return "ngram,count,frequency"; }
     void rows(const Counts& counts, const ReportRow& row) const;

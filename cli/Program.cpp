@@ -119,13 +119,20 @@ template <typename Kind>
 struct FileOutcome {
     std::optional<typename Kind::Counts> counts;
     std::string name;
-    std::string results;   // its report, made by the worker; empty when written in its turn
+    std::string results;  // its report, made by the worker, unless reportInTurn
+    bool reportInTurn = false;
     std::string messages;  // for standard error, before the results
 };
 
-// Outcomes that may wait for an earlier file, per processor; results are written in batches of
-// about 64 KiB (ReportSink) while later files are ready, and at once otherwise.
+// Outcomes that may wait for an earlier file, per processor, in number and in bytes; results are
+// written in batches of about 64 KiB (ReportSink) while later files are ready, and at once
+// otherwise.
 constexpr std::size_t waitingOutcomesPerWorker = 16;
+constexpr std::size_t waitingBytesPerWorker = std::size_t{1} << 20;
+// A worker makes a file's report ahead of its turn only for counts up to this size; larger
+// counts (a big file's sequences: up to 26^4 lines) are reported in their turn, in batches, so
+// a report never sits whole in memory.
+constexpr std::size_t reportAheadBytes = std::size_t{64} << 10;
 
 // The files of a run, the first two read ahead: they decide between the shapes for one file
 // and for several (for a list, several unless it names exactly one).
@@ -159,8 +166,14 @@ class FileQueue {
 
 // Counts the files side by side and writes each file's results in the order given, as soon as
 // the files before it are written, so a long run shows its progress; ends with the total when
-// there are several files. A kind that counts one file at a time gets one worker with both
-// readers and no results waiting, and its report is written in its turn rather than made ahead.
+// there are several files.
+//
+// Peak memory is bounded whatever the number of files: per worker, what the kind keeps (reader
+// buffers; for sequences two counters of up to 2 MiB each and their lists of touched slots) and
+// the file in hand; the outcomes waiting, at most waitingOutcomesPerWorker per worker, weighing
+// at most waitingBytesPerWorker per worker plus one outcome per worker (for quadgrams at most
+// 26^4 listed sequences, 3.6 MB, and a report made ahead of at most reportAheadBytes of counts);
+// and the total.
 template <typename Kind>
 int countFiles(const Kind& kind, OutputFormat format, std::int32_t limit, FileQueue& files) {
     const ReportFraming<Kind> report(kind, format, files.several());
@@ -173,11 +186,9 @@ int countFiles(const Kind& kind, OutputFormat format, std::int32_t limit, FileQu
     if (files.several()) {
         total.emplace(kind.emptyTotal());
     }
-    const bool oneAtATime = kind.countsOneAtATime();
-    const int workers = oneAtATime ? 1 : analysis::processorCount();
-    const std::size_t window =
-        oneAtATime ? 1 : waitingOutcomesPerWorker * static_cast<std::size_t>(workers);
-    std::vector<analysis::ReaderBuffers> buffers(static_cast<std::size_t>(workers));
+    const int workers = analysis::processorCount();
+    const std::size_t window = waitingOutcomesPerWorker * static_cast<std::size_t>(workers);
+    std::vector<typename Kind::Kept> kept(static_cast<std::size_t>(workers));
     std::size_t entries = 0;
     int filesCounted = 0;
     InOrder<NamedFile, FileOutcome<Kind>> run(
@@ -187,10 +198,11 @@ int countFiles(const Kind& kind, OutputFormat format, std::int32_t limit, FileQu
             const auto count = [&](analysis::InputFile& input,
                                    const analysis::MessageSink& showMessage,
                                    const std::string& fileName) {
-                outcome.counts.emplace(kind.count(input, showMessage, limit,
-                                                  buffers[static_cast<std::size_t>(worker)]));
-                if (oneAtATime) {
+                outcome.counts.emplace(
+                    kind.count(input, showMessage, limit, kept[static_cast<std::size_t>(worker)]));
+                if (kind.countsBytes(*outcome.counts) > reportAheadBytes) {
                     outcome.name = fileName;
+                    outcome.reportInTurn = true;
                 } else {
                     ReportSink text;
                     report.file(fileName, *outcome.counts, text);
@@ -216,14 +228,19 @@ int countFiles(const Kind& kind, OutputFormat format, std::int32_t limit, FileQu
                     total->add(*outcome.counts);
                 }
                 ++filesCounted;
-                if (oneAtATime) {
+                if (outcome.reportInTurn) {
                     report.file(outcome.name, *outcome.counts, out);
                 } else {
                     out.add(outcome.results);
                 }
             }
             return moreReady && !out.failed() ? true : out.flush();
-        });
+        },
+        [&](const FileOutcome<Kind>& outcome) {
+            return outcome.name.size() + outcome.results.size() + outcome.messages.size() +
+                   (outcome.counts ? kind.countsBytes(*outcome.counts) : 0);
+        },
+        waitingBytesPerWorker * static_cast<std::size_t>(workers));
     if (!run.run(workers)) {
         return exitFailure;
     }

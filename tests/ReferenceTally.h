@@ -80,6 +80,27 @@ inline ReferenceResult referenceTally(std::span<const std::byte> bytes,
     return referenceTallyAs(bytes, TextForm::bytes, limit);
 }
 
+// The sequences with a count in `dense` (26^N counts by index), as a tally lists them.
+inline std::vector<analysis::NgramCount> sparseOf(std::span<const std::uint32_t> dense) {
+    std::vector<analysis::NgramCount> sparse;
+    for (std::size_t index = 0; index < dense.size(); ++index) {
+        if (dense[index] != 0) {
+            sparse.push_back({static_cast<std::uint32_t>(index), dense[index]});
+        }
+    }
+    return sparse;
+}
+
+// The 26^length counts by index of the sequences `sparse` lists.
+inline std::vector<std::uint32_t> denseOf(const std::vector<analysis::NgramCount>& sparse,
+                                          int length) {
+    std::vector<std::uint32_t> dense(analysis::ngramSlots(length), 0);
+    for (const analysis::NgramCount& count : sparse) {
+        dense.at(count.index) += count.count;
+    }
+    return dense;
+}
+
 // The plain loop for sequences: one character at a time (a byte, or a 16-bit unit after a UTF-16
 // mark), the letters of the current run kept in a list, the limit tested after every character.
 inline analysis::NgramTally referenceNgrams(std::span<const std::byte> bytes,
@@ -87,7 +108,7 @@ inline analysis::NgramTally referenceNgrams(std::span<const std::byte> bytes,
                                             std::int64_t limit = analysis::letterLimit) {
     analysis::NgramTally tally;
     tally.options = options;
-    tally.counts.assign(analysis::ngramSlots(options.length), 0);
+    std::vector<std::uint32_t> counts(analysis::ngramSlots(options.length), 0);
     std::size_t at = 0;
     int width = 1;
     bool bigEndian = false;
@@ -115,7 +136,7 @@ inline analysis::NgramTally referenceNgrams(std::span<const std::byte> bytes,
                 for (std::size_t i = run.size() - options.length; i < run.size(); ++i) {
                     index = index * 26 + static_cast<std::size_t>(run[i]);
                 }
-                ++tally.counts[index];
+                ++counts[index];
                 ++tally.totalNgrams;
             }
         } else if (!options.spanWords) {
@@ -126,6 +147,7 @@ inline analysis::NgramTally referenceNgrams(std::span<const std::byte> bytes,
             break;
         }
     }
+    tally.counts = sparseOf(counts);
     return tally;
 }
 

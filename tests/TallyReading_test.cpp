@@ -50,7 +50,8 @@ Found found(const LetterTally& tally) {
 }
 
 Found found(const NgramTally& tally) {
-    return {tally.counts, tally.totalLetters, tally.limitReached};
+    return {testing::denseOf(tally.counts, tally.options.length), tally.totalLetters,
+            tally.limitReached};
 }
 
 struct Tally {
