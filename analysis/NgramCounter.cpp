@@ -198,11 +198,21 @@ NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_
         for (std::size_t i = 0; i < written; ++i) {
             slots[i] = slotOfDigits<N>(digits + i);
         }
-        for (std::size_t i = 0; i < written; ++i) {
-            ++table[slots[i]];
-        }
-        if (touched != nullptr) {
-            touched->insert(touched->end(), slots, slots + written);
+        if (touched == nullptr) {
+            for (std::size_t i = 0; i < written; ++i) {
+                ++table[slots[i]];
+            }
+        } else {
+            // Only a slot's first count lists it, without a branch: the list is as long as the
+            // distinct sequences, which is what taking the counts then costs.
+            std::size_t listed = touched->size();
+            touched->resize(listed + written);
+            std::uint32_t* const list = touched->data();
+            for (std::size_t i = 0; i < written; ++i) {
+                list[listed] = slots[i];
+                listed += table[slots[i]]++ == 0 ? 1 : 0;
+            }
+            touched->resize(listed);
         }
         for (std::size_t i = 0; i < carried; ++i) {
             digits[i] = digits[written + i];
@@ -240,22 +250,50 @@ auto dispatch(const NgramOptions& options, Action&& action) {
 // Calls `visit(index, slot)` for every sequence of N letters, in index order.
 template <int N, typename Visit>
 void forEachSequence(Visit&& visit) {
-    // The index's base-26 digits, five bits each, counted up alongside it rather than divided out
-    // of it: for quadgrams that made adding one small file's counts cost milliseconds.
-    std::uint64_t digits = 0;
-    constexpr std::uint32_t sequences = N == 2   ? 26 * 26
-                                        : N == 3 ? 26 * 26 * 26
-                                                 : 26 * 26 * 26 * 26;
-    for (std::uint32_t index = 0; index < sequences; ++index) {
-        visit(index, slotOf<N>(digits));
-        for (int place = 0; place < N; ++place) {
-            const int shift = 5 * place;
-            if (((digits >> shift) & 31) < 25) {
-                digits += std::uint64_t{1} << shift;
-                break;
+    constexpr std::size_t base = N == 4 ? 27 : 32;
+    std::uint32_t index = 0;
+    for (std::size_t a = 0; a < 26; ++a) {
+        for (std::size_t b = 0; b < 26; ++b) {
+            if constexpr (N == 2) {
+                visit(index++, a * base + b);
+            } else {
+                for (std::size_t c = 0; c < 26; ++c) {
+                    if constexpr (N == 3) {
+                        visit(index++, (a * base + b) * base + c);
+                    } else {
+                        const std::size_t high = ((a * base + b) * base + c) * base;
+                        for (std::size_t d = 0; d < 26; ++d) {
+                            visit(index++, high + d);
+                        }
+                    }
+                }
             }
-            digits &= ~(std::uint64_t{31} << shift);
         }
+    }
+}
+
+// Sorts `counts` by index in two passes of ten bits (indexes stay below 26^4 < 2^20), using
+// `spare` as room: a comparison sort of a small file's tens of thousands of sequences cost more
+// than counting them.
+void sortByIndex(std::vector<NgramCount>& counts, std::vector<NgramCount>& spare) {
+    if (counts.size() < 64) {
+        std::sort(counts.begin(), counts.end(),
+                  [](const NgramCount& a, const NgramCount& b) { return a.index < b.index; });
+        return;
+    }
+    spare.resize(counts.size());
+    for (const int shift : {0, 10}) {
+        std::array<std::uint32_t, 1025> starts{};
+        for (const NgramCount& count : counts) {
+            ++starts[((count.index >> shift) & 1023) + 1];
+        }
+        for (std::size_t i = 1; i < starts.size(); ++i) {
+            starts[i] += starts[i - 1];
+        }
+        for (const NgramCount& count : counts) {
+            spare[starts[(count.index >> shift) & 1023]++] = count;
+        }
+        counts.swap(spare);
     }
 }
 
@@ -409,7 +447,8 @@ std::vector<NgramCount> NgramCounter::take() {
     dispatch(options_, [&]<int N, bool>() {
         std::uint32_t* const table = table_.get();
         if (listing_) {
-            // A slot listed again was zeroed the first time, so each sequence comes once.
+            // A slot listed again (counted down to 0 and up again, say) was zeroed the first time,
+            // so each sequence comes once.
             for (const std::uint32_t slot : touched_) {
                 std::uint32_t index = 0;
                 if (table[slot] != 0 && indexOfSlot<N>(slot, index)) {
@@ -417,8 +456,8 @@ std::vector<NgramCount> NgramCounter::take() {
                 }
                 table[slot] = 0;
             }
-            std::sort(counts.begin(), counts.end(),
-                      [](const NgramCount& a, const NgramCount& b) { return a.index < b.index; });
+            std::vector<NgramCount> spare;
+            sortByIndex(counts, spare);
         } else {
             forEachSequence<N>([&](std::uint32_t index, std::size_t slot) {
                 if (table[slot] != 0) {

@@ -116,7 +116,7 @@ class NgramCounter {
     // Zeroed by the system: the pages a run of small files never touches cost no memory.
     std::unique_ptr<std::uint32_t[], FreeTable> table_;
     std::size_t tableSize_ = 0;
-    // Every slot incremented since the last take(), with repeats, while `listing_`.
+    // Every slot that left 0 since the last take() (some more than once), while `listing_`.
     std::vector<std::uint32_t> touched_;
     bool listing_ = true;
 };
