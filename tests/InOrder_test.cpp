@@ -55,6 +55,44 @@ TEST(InOrder, delivers_every_outcome_in_job_order_with_at_most_the_window_waitin
     }
 }
 
+// Outcomes that weigh from 0 to 60 against a budget of 100, behind a window of many: all arrive
+// in order, and what waits never weighs more than the budget and one outcome per worker.
+TEST(InOrder, waiting_outcomes_stay_within_the_budget_and_one_outcome_per_worker) {
+    for (const int workers : {1, 2, 4}) {
+        std::mutex mutex;
+        int waitingWeight = 0;
+        int mostWeight = 0;
+        int expected = 0;
+        bool inOrder = true;
+        int nextJob = 0;
+        const auto weightOf = [](int job) { return job % 7 * 10; };
+        InOrder<int, int> run(
+            64,
+            [&]() -> std::optional<int> {
+                return nextJob < 300 ? std::optional(nextJob++) : std::nullopt;
+            },
+            [&](int& job, int) {
+                thread_local std::mt19937 engine(std::random_device{}());
+                std::this_thread::sleep_for(std::chrono::microseconds(engine() % 200));
+                const std::lock_guard lock(mutex);
+                waitingWeight += weightOf(job);
+                mostWeight = std::max(mostWeight, waitingWeight);
+                return job;
+            },
+            [&](int& outcome, bool) {
+                const std::lock_guard lock(mutex);
+                waitingWeight -= weightOf(outcome);
+                inOrder = inOrder && outcome == expected++;
+                return true;
+            },
+            [&](const int& outcome) { return static_cast<std::size_t>(weightOf(outcome)); }, 100);
+        EXPECT_TRUE(run.run(workers));
+        EXPECT_EQ(expected, 300) << workers;
+        EXPECT_TRUE(inOrder) << workers;
+        EXPECT_LE(mostWeight, 100 + workers * 60) << workers;
+    }
+}
+
 // A delivery that says stop ends the run early; a job that throws ends it with that exception.
 TEST(InOrder, stops_at_a_refused_delivery_and_passes_on_what_a_job_throws) {
     int next = 0;
