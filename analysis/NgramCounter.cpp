@@ -160,12 +160,28 @@ inline Slot<N> slotOfDigits(const std::uint8_t* digits) {
     }
 }
 
+// Counts the sequences at `slots`, listing each slot at its first count, without a branch: the
+// list is as long as the distinct sequences, which is what taking the counts then costs.
+template <int N>
+void countListing(std::uint32_t* table, const Slot<N>* slots, std::size_t size, Touched& touched) {
+    std::size_t listed = touched.size();
+    touched.resize(listed + size);
+    std::uint32_t* const list = touched.data();
+    for (std::size_t i = 0; i < size; ++i) {
+        list[listed] = slots[i];
+        listed += table[slots[i]]++ == 0 ? 1 : 0;
+    }
+    touched.resize(listed);
+}
+
 // A stretch at a time, in passes that each stay in the L1 cache: the characters' digits (packed
 // to the letters' alone across words), the slots of the sequences ending at each digit, and the
 // counting. The digits and slots have no dependence from one character to the next and run as
 // vector code; the counting is one increment per sequence. The last N-1 digits of a stretch lead
 // the next one.
-template <int N, bool spanWords>
+// With `listing`, every slot is listed in `touched` at its first count; a separate instance so
+// that the loops for a large text, which lists nothing, compile as they would alone.
+template <int N, bool spanWords, bool listing>
 NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_t size,
                       PackLettersFunction pack, std::int64_t& letters, Touched* touched) {
     constexpr std::size_t stretch = 4096;
@@ -198,21 +214,12 @@ NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_
         for (std::size_t i = 0; i < written; ++i) {
             slots[i] = slotOfDigits<N>(digits + i);
         }
-        if (touched == nullptr) {
+        if constexpr (listing) {
+            countListing<N>(table, slots, written, *touched);
+        } else {
             for (std::size_t i = 0; i < written; ++i) {
                 ++table[slots[i]];
             }
-        } else {
-            // Only a slot's first count lists it, without a branch: the list is as long as the
-            // distinct sequences, which is what taking the counts then costs.
-            std::size_t listed = touched->size();
-            touched->resize(listed + written);
-            std::uint32_t* const list = touched->data();
-            for (std::size_t i = 0; i < written; ++i) {
-                list[listed] = slots[i];
-                listed += table[slots[i]]++ == 0 ? 1 : 0;
-            }
-            touched->resize(listed);
         }
         for (std::size_t i = 0; i < carried; ++i) {
             digits[i] = digits[written + i];
@@ -370,9 +377,13 @@ NgramState NgramCounter::count(std::span<const std::byte> text) {
 }
 
 NgramState NgramCounter::count(std::span<const std::byte> text, std::int64_t& letters) {
+    Touched* const touched = touchedFor(text.size());
     return dispatch(options_, [&]<int N, bool spanWords>() {
-        return countPiece<N, spanWords>(table_.get(), bytesOf(text), text.size(), pack_, letters,
-                                        touchedFor(text.size()));
+        return touched != nullptr
+                   ? countPiece<N, spanWords, true>(table_.get(), bytesOf(text), text.size(), pack_,
+                                                    letters, touched)
+                   : countPiece<N, spanWords, false>(table_.get(), bytesOf(text), text.size(),
+                                                     pack_, letters, nullptr);
     });
 }
 
