@@ -41,6 +41,10 @@ class _Options:
     def args(self) -> Tuple[int, bool, int]:
         return (self.ngram_length, self.span_words, self.limit)
 
+    @classmethod
+    def of(cls, args: Tuple[int, bool, int]) -> "_Options":
+        return cls(*args)
+
 
 def _letter_limit() -> int:
     """The letter limit, lowered by GLYPHMETER_LETTER_LIMIT as in glyphmeter-cli."""
@@ -59,7 +63,10 @@ def _options(
     encoding: Optional[str] = None,
     ngrams: int = 1,
     span_words: bool = False,
+    *,
+    limit: bool = True,
 ) -> _Options:
+    """The options checked; with limit, the letter limit as GLYPHMETER_LETTER_LIMIT sets it."""
     # Only the letters A to Z exist so far; the other choices are refused here, in one place.
     if not isinstance(alphabet, str):
         raise TypeError(f"alphabet must be a str, not {type(alphabet).__name__}")
@@ -79,7 +86,7 @@ def _options(
                          f"(1 counts single letters), not {ngrams}")
     if span_words and ngrams == 1:
         raise ValueError("span_words applies to ngrams, which is not given")
-    return _Options(ngrams, bool(span_words), _letter_limit())
+    return _Options(ngrams, bool(span_words), _letter_limit() if limit else LETTER_LIMIT)
 
 
 class Result:
@@ -93,7 +100,7 @@ class Result:
 
     def __init__(self, ngrams: int = 1, *, alphabet: str = "latin") -> None:
         """Zero counts of letters, or of sequences of `ngrams` letters: a start for adding."""
-        _options(alphabet=alphabet, ngrams=ngrams)
+        _options(alphabet=alphabet, ngrams=ngrams, limit=False)
         self._counts = _glyphmeter.Counts(ngrams)
         self._file = _TOTAL_NAME
 
@@ -280,19 +287,21 @@ def count_files(
     Yields (path, Result) or (path, OSError) for each path, in the order given. Paths are taken
     from `paths` a batch at a time, so memory stays bounded however many there are.
     """
+    if isinstance(paths, (str, bytes, os.PathLike)):
+        raise TypeError("count_files takes an iterable of paths, not one path")
     options = _options(alphabet, letters, fold_accents, encoding, ngrams, span_words)
     threads = _glyphmeter.processor_count() if workers is None else workers
     if isinstance(threads, bool) or not isinstance(threads, int):
         raise TypeError(f"workers must be an int, not {type(threads).__name__}")
     if threads < 1:
         raise ValueError(f"workers must be at least 1, not {threads}")
+    return _counted(iter(paths), options, threads)
+
+
+def _counted(paths: Iterator[PathLike], options: _Options,
+             threads: int) -> Iterator[Tuple[PathLike, Union[Result, OSError]]]:
     slot_bytes = 8 * 26 ** options.ngram_length
     batch = max(threads, min(64 * threads, _BATCH_BYTES // slot_bytes))
-    return _counted(iter(paths), options, threads, batch)
-
-
-def _counted(paths: Iterator[PathLike], options: _Options, threads: int,
-             batch: int) -> Iterator[Tuple[PathLike, Union[Result, OSError]]]:
     while True:
         given = list(itertools.islice(paths, batch))
         if not given:

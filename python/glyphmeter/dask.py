@@ -8,6 +8,7 @@ that reaches the caller is added.
 
 from __future__ import annotations
 
+import os
 from typing import Any, List, NamedTuple, Optional, Sequence, Tuple
 
 import glyphmeter
@@ -22,12 +23,14 @@ class Outcome(NamedTuple):
     failures: List[Tuple[Any, OSError]]
 
 
-def _count_batch(paths: Sequence[Any], options: dict) -> Tuple[glyphmeter.Result, list]:
+def _count_batch(paths: Sequence[Any], options: Tuple[int, bool, int]
+                 ) -> Tuple[glyphmeter.Result, list]:
     # One task a batch, on one of the worker's threads: Dask runs as many side by side as the
-    # worker has threads.
-    total = glyphmeter.Result(options.get("ngrams", 1))
+    # worker has threads. The options come checked from the caller, its letter limit with them.
+    checked = glyphmeter._Options.of(options)
+    total = glyphmeter.Result(checked.ngram_length)
     failures = []
-    for path, outcome in glyphmeter.count_files(paths, workers=1, **options):
+    for path, outcome in glyphmeter._counted(iter(paths), checked, 1):
         if isinstance(outcome, OSError):
             failures.append((path, outcome))
         else:
@@ -49,7 +52,9 @@ def count_files(
     only and without a dashboard, and closed afterwards. Returns Outcome(total, failures); the
     failures name their files, in the order given.
     """
-    glyphmeter._options(**options)  # wrong options fail here, not on every worker
+    if isinstance(paths, (str, bytes, os.PathLike)):
+        raise TypeError("count_files takes a list of paths, not one path")
+    checked = glyphmeter._options(**options)  # wrong options fail here, not on every worker
     if isinstance(batch_size, bool) or not isinstance(batch_size, int) or batch_size < 1:
         raise ValueError(f"batch_size must be a whole number of at least 1, not {batch_size!r}")
     paths = list(paths)
@@ -67,13 +72,16 @@ def count_files(
         from distributed import as_completed
 
         # Pure tasks: a batch's task has one key, so it is counted once unless its worker is lost.
-        futures = client.map(_count_batch, batches, options=options, pure=True)
-        index = {future.key: position for position, future in enumerate(futures)}
-        total = glyphmeter.Result(options.get("ngrams", 1))
+        futures = client.map(_count_batch, batches, options=checked.args(), pure=True)
+        # Batches naming the same files share a task (and its future), yet each is added.
+        places: dict = {}
+        for position, future in enumerate(futures):
+            places.setdefault(id(future), []).append(position)
+        total = glyphmeter.Result(checked.ngram_length)
         failures_by_batch: List[list] = [[] for _ in batches]
         for future, (batch_total, failures) in as_completed(futures, with_results=True):
             total = total + batch_total
-            failures_by_batch[index[future.key]] = failures
+            failures_by_batch[places[id(future)].pop(0)] = failures
         return Outcome(total, [failure for batch in failures_by_batch for failure in batch])
     finally:
         if cluster is not None:

@@ -61,9 +61,12 @@ def test_a_killed_worker_changes_nothing_in_the_total(tmp_path):
         (missing, FileNotFoundError, missing)]
 
 
-def test_without_a_client_a_local_cluster_counts(tmp_path):
-    paths = corpus(tmp_path, 40)
+def test_without_a_client_a_local_cluster_counts_every_batch_given(tmp_path):
+    # The second half repeats the first batch for batch: the same tasks, each added again.
+    paths = corpus(tmp_path, 40) * 2
     expected = glyphmeter.Result.from_json(
         json.dumps(json.loads(cli_json("--ngrams=2", *paths))[-1]))
-    outcome = glyphmeter.dask.count_files(paths, batch_size=7, ngrams=2)
+    outcome = glyphmeter.dask.count_files(paths, batch_size=8, ngrams=2)
     assert outcome.total == expected and outcome.failures == []
+    with pytest.raises(TypeError, match="not one path"):
+        glyphmeter.dask.count_files(paths[0])
