@@ -22,6 +22,18 @@ def median_seconds(action, runs=RUNS):
     return statistics.median(times)
 
 
+def paired(first, second, runs=RUNS):
+    """Medians of two actions timed taking turns, run after run, so drift in a shared machine's
+    speed falls on both alike."""
+    times = ([], [])
+    for _ in range(runs):
+        for action, kept in zip((first, second), times):
+            start = time.perf_counter()
+            action()
+            kept.append(time.perf_counter() - start)
+    return statistics.median(times[0]), statistics.median(times[1])
+
+
 def run_cli(cli, *args):
     subprocess.run([cli, *args], check=True, stdout=subprocess.DEVNULL)
 
@@ -46,26 +58,28 @@ def main():
             while file.read(1 << 24):
                 pass
 
-    print(f"1 GiB ({big}), median of {RUNS}:")
-    cli_big = median_seconds(lambda: run_cli(cli, "--csv", big))
+    print(f"1 GiB ({big}), medians of {RUNS}, each pair taking turns:")
+    cli_big, module_big = paired(lambda: run_cli(cli, "--csv", big),
+                                 lambda: glyphmeter.count(big))
     print(f"  {'glyphmeter-cli --csv (whole process)':<44} {cli_big * 1000:9.1f} ms")
-    show("glyphmeter.count", median_seconds(lambda: glyphmeter.count(big)), cli_big)
-    cli_pairs = median_seconds(lambda: run_cli(cli, "--ngrams=2", "--csv", big), 3)
+    show("glyphmeter.count", module_big, cli_big)
+    cli_pairs, module_pairs = paired(lambda: run_cli(cli, "--ngrams=2", "--csv", big),
+                                     lambda: glyphmeter.count(big, ngrams=2))
     print(f"  {'glyphmeter-cli --ngrams=2 --csv':<44} {cli_pairs * 1000:9.1f} ms")
-    show("glyphmeter.count(ngrams=2)",
-         median_seconds(lambda: glyphmeter.count(big, ngrams=2), 3), cli_pairs)
+    show("glyphmeter.count(ngrams=2)", module_pairs, cli_pairs)
 
-    print(f"{len(paths)} files of 1-64 KiB ({corpus}), median of {RUNS}:")
-    cli_files = median_seconds(lambda: run_cli(cli, "--csv", *paths))
+    print(f"{len(paths)} files of 1-64 KiB ({corpus}), medians of {RUNS}:")
+    cli_files, module_files = paired(
+        lambda: run_cli(cli, "--csv", *paths),
+        lambda: glyphmeter.add(r for _, r in glyphmeter.count_files(paths)))
     print(f"  {'glyphmeter-cli --csv FILES (whole process)':<44} {cli_files * 1000:9.1f} ms")
-    show("glyphmeter.count_files, added up",
-         median_seconds(lambda: glyphmeter.add(r for _, r in glyphmeter.count_files(paths))),
-         cli_files)
+    show("glyphmeter.count_files, added up", module_files, cli_files)
     show("glyphmeter.count, one file after another",
          median_seconds(lambda: glyphmeter.add(glyphmeter.count(p) for p in paths), 3), cli_files)
     startup = median_seconds(lambda: subprocess.run(
         [sys.executable, "-c", "import glyphmeter"], check=True), 3)
-    print(f"  {'(python3 -c \"import glyphmeter\" alone)':<44} {startup * 1000:9.1f} ms")
+    label = "(python3 -c 'import glyphmeter' alone)"
+    print(f"  {label:<44} {startup * 1000:9.1f} ms")
     show("collections.Counter over the files' bytes",
          median_seconds(lambda: counter_letters(paths), 1), cli_files)
 

@@ -144,6 +144,8 @@ class Result:
 
         KeyError for a key that is no letter or sequence of this result's length.
         """
+        if not isinstance(key, str):
+            raise TypeError(f"key must be a str, not {type(key).__name__}")
         count = self._counts.count(key.upper())
         return count / self.total if self.total else 0.0
 
