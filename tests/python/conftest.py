@@ -21,15 +21,15 @@ def time_limit():
     faulthandler.cancel_dump_traceback_later()
 
 
-def run_cli(*args, env=None):
+def run_cli(*args, env=None, input=None):
     """glyphmeter-cli's exit status, standard output (bytes) and standard error (text)."""
-    done = subprocess.run([CLI, *args], capture_output=True, timeout=60,
+    done = subprocess.run([CLI, *args], capture_output=True, timeout=60, input=input,
                           env={**os.environ, **(env or {})})
     return done.returncode, done.stdout, done.stderr.decode()
 
 
-def cli_json(*args, env=None):
-    status, out, err = run_cli("--json", *args, env=env)
+def cli_json(*args, env=None, input=None):
+    status, out, err = run_cli("--json", *args, env=env, input=input)
     assert status == 0, err
     return out
 

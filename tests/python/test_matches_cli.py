@@ -21,8 +21,11 @@ def test_to_json_is_the_cli_json_of_each_file(samples, options, flags):
         expected = cli_json(*flags, str(path)).decode()
         result = glyphmeter.count(path, **options)
         assert result.to_json() == expected, path.name
-        # The same bytes from memory, and the text read back, give the same counts.
-        assert glyphmeter.count_bytes(path.read_bytes(), **options) == result
+        # The same bytes from memory are standard input to the CLI; read back, the text gives
+        # the same counts.
+        from_memory = glyphmeter.count_bytes(path.read_bytes(), **options)
+        assert from_memory.to_json() == cli_json(*flags, "-", input=path.read_bytes()).decode()
+        assert from_memory == result
         assert glyphmeter.Result.from_json(expected) == result
         assert pickle.loads(pickle.dumps(result)) == result
 
