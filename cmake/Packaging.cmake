@@ -59,6 +59,9 @@ for scripts, as a table, CSV or JSON.")
   install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES doc/copyright ${PROJECT_BINARY_DIR}/doc/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/glyphmeter)
+  if(TARGET _glyphmeter)
+    include(${CMAKE_CURRENT_LIST_DIR}/PythonPackage.cmake)
+  endif()
 endif()
 
 if(WIN32)
