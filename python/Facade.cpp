@@ -7,7 +7,6 @@
 #include <cstring>
 #include <deque>
 #include <limits>
-#include <map>
 #include <memory>
 #include <new>
 #include <optional>
@@ -19,11 +18,12 @@
 #include "FileError.h"
 #include "InOrder.h"
 #include "InputFile.h"
-#include "LetterCounts.h"
+#include "LetterKind.h"
 #include "LetterTally.h"
+#include "LetterTotals.h"
 #include "NgramCounter.h"
 #include "NgramCounts.h"
-#include "NgramReports.h"
+#include "NgramKind.h"
 #include "NgramTally.h"
 #include "ReaderBuffers.h"
 #include "Reports.h"
@@ -42,17 +42,16 @@ constexpr auto pollInterval = std::chrono::milliseconds(100);
 // Outcomes of glyphmeter-cli's many-file run that may wait for an earlier file, per worker.
 constexpr std::size_t waitingOutcomesPerWorker = 16;
 
-// The errno value whose text is `reason`: the analysis library reports only the system's text.
-int errorNumberOf(const std::string& reason) {
-    static const std::map<std::string, int> numbers = [] {
-        std::map<std::string, int> byText;
-        for (int error = 1; error < 256; ++error) {
-            byText.emplace(std::generic_category().message(error), error);
-        }
-        return byText;
-    }();
-    const auto found = numbers.find(reason);
-    return found == numbers.end() ? 0 : found->second;
+// The errno value of a system error, 0 when it has none.
+int errorNumberOf(const std::error_code& code) {
+    if (!code) {
+        return 0;
+    }
+    if (code.category() == std::generic_category()) {
+        return code.value();
+    }
+    const std::error_condition condition = code.default_error_condition();
+    return condition.category() == std::generic_category() ? condition.value() : 0;
 }
 
 // Looked at before every block a count reads, by whichever reader reads it.
@@ -168,10 +167,11 @@ Counts countOneFile(const std::string& path, const CountOptions& options, StopCh
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const analysis::FileError& error) {
-        throw FileFailure(error.displayPath(), error.reason(), errorNumberOf(error.reason()));
+        throw FileFailure(error.displayPath(), error.reason(), errorNumberOf(error.code()));
+    } catch (const std::system_error& error) {
+        throw FileFailure(path, analysis::failureReason(error), errorNumberOf(error.code()));
     } catch (const std::exception& failure) {
-        const std::string reason = analysis::failureReason(failure);
-        throw FileFailure(path, reason, errorNumberOf(reason));
+        throw FileFailure(path, analysis::failureReason(failure), 0);
     }
 }
 
@@ -185,9 +185,11 @@ analysis::ReaderBuffers& threadBuffers(std::size_t worker) {
     return buffers[worker];
 }
 
-cli::LetterCounts letterCounts(const Counts& counts) {
-    cli::LetterCounts letters;
-    std::copy(counts.counts.begin(), counts.counts.end(), letters.letters.begin());
+cli::LetterTotals letterTotals(const Counts& counts) {
+    cli::LetterTotals letters;
+    for (std::size_t letter = 0; letter < letters.letters.size(); ++letter) {
+        letters.letters[letter] = static_cast<std::int64_t>(counts.counts[letter]);
+    }
     letters.total = counts.total;
     letters.limitReached = counts.limitReached;
     return letters;
@@ -310,7 +312,7 @@ std::vector<FileOutcome> countFiles(const std::vector<std::string>& paths,
 
 std::vector<std::uint32_t> listedOrder(const Counts& counts) {
     if (counts.ngramLength == 1) {
-        const auto order = cli::letterOrder(letterCounts(counts), cli::SortOrder::alphabetical);
+        const auto order = cli::letterOrder(letterTotals(counts), cli::SortOrder::alphabetical);
         return {order.begin(), order.end()};
     }
     return cli::ngramOrder(ngramCounts(counts), cli::SortOrder::byCount, 0);
@@ -326,25 +328,19 @@ std::string keyName(std::uint32_t index, int ngramLength) {
 std::string toJson(std::string_view name, const Counts& counts) {
     cli::ReportOptions report;
     report.format = cli::OutputFormat::json;
+    cli::ReportSink sink;
     if (counts.ngramLength == 1) {
-        const cli::LetterCounts letters = letterCounts(counts);
-        const cli::ReportWriter writer(report, false);
-        return writer.start() + writer.file(name, letters) + writer.finish(letters, 1);
+        const cli::LetterKind kind(report);
+        cli::ReportFraming<cli::LetterKind>(kind, report.format, false)
+            .file(name, letterTotals(counts), sink);
+    } else {
+        // The order glyphmeter-cli lists sequences in when no --sort is given.
+        report.order = cli::SortOrder::byCount;
+        const cli::NgramKind kind(report, analysis::NgramOptions{counts.ngramLength, false});
+        cli::ReportFraming<cli::NgramKind>(kind, report.format, false)
+            .file(name, ngramCounts(counts), sink);
     }
-    // The order glyphmeter-cli lists sequences in when no --sort is given.
-    report.order = cli::SortOrder::byCount;
-    const cli::NgramCounts sequences = ngramCounts(counts);
-    std::string text;
-    cli::ReportSink sink([&](std::string_view piece) {
-        text += piece;
-        return true;
-    });
-    const cli::NgramReportWriter writer(report, false);
-    writer.start(sink);
-    writer.file(name, sequences, sink);
-    writer.finish(sequences, 1, sink);
-    sink.flush();
-    return text;
+    return sink.take();
 }
 
 }  // namespace glyphmeter::python
