@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <string_view>
 
 #include "InputFile.h"
@@ -25,6 +26,9 @@ int barLength(std::int32_t barFigure, double maxFrequency);
 //                           showMessage; throws analysis::FileError or what the tally throws
 //   emptyTotal()            a total with nothing in it
 //   countsOneAtATime()      whether files must be counted one after another (big tables)
+//   fromJson(object)        one object of what --json wrote, read back as Counts (--merge);
+//                           throws ForeignReport (ReportReading.h) when the object is not of
+//                           this kind or its counts do not add up to its total
 //   csvColumns(), rows(), table(), jsonObject()   the kind's part of the report (Reports.h)
 // Letters write:
 //   table  a row per letter with count, frequency and bar, then the total and largest frequency,
@@ -41,6 +45,7 @@ class LetterKind : public CountKind {
                  std::int32_t limit, analysis::ReaderBuffers& buffers) const;
     Counts emptyTotal() const { return {}; }
     static bool countsOneAtATime() { return false; }
+    Counts fromJson(const nlohmann::json& object) const;
 
     static std::string_view csvColumns() { return "letter,count,frequency"; }
     void rows(const Counts& counts, const ReportRow& row) const;

@@ -15,6 +15,26 @@ NgramCounts::NgramCounts(analysis::NgramTally&& tally)
       total_(tally.totalNgrams),
       limitReached_(tally.limitReached) {}
 
+NgramCounts::NgramCounts(int sequenceLength, std::vector<std::uint64_t> counts, std::int64_t total,
+                         bool limitReached)
+    : length_(sequenceLength),
+      wide_(std::move(counts)),
+      total_(total),
+      limitReached_(limitReached) {}
+
+bool NgramCounts::operator==(const NgramCounts& other) const {
+    if (length_ != other.length_ || total_ != other.total_ ||
+        limitReached_ != other.limitReached_ || slots() != other.slots()) {
+        return false;
+    }
+    for (std::size_t index = 0; index < slots(); ++index) {
+        if (count(index) != other.count(index)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void NgramCounts::add(const NgramCounts& other) {
     const std::size_t slots = std::min(wide_.size(), other.slots());
     if (other.wide_.empty()) {

@@ -21,6 +21,10 @@ class NgramCounts {
     explicit NgramCounts(int sequenceLength);
     // One file's counts.
     explicit NgramCounts(analysis::NgramTally&& tally);
+    // Counts of 26^sequenceLength slots from elsewhere (a report read back); `total` must be
+    // their sum.
+    NgramCounts(int sequenceLength, std::vector<std::uint64_t> counts, std::int64_t total,
+                bool limitReached);
 
     int length() const { return length_; }
     // 26^length: the sequence's letters as base-26 digits, as in analysis::NgramTally.
@@ -33,6 +37,9 @@ class NgramCounts {
 
     // For a total: adds a file's (or another total's) counts.
     void add(const NgramCounts& other);
+
+    // The same length, counts and limit mark, however each is held.
+    bool operator==(const NgramCounts& other) const;
 
   private:
     int length_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <string_view>
 
 #include "InputFile.h"
@@ -38,6 +39,7 @@ class NgramKind : public CountKind {
     // quadgrams are counted one file at a time, each with both readers, and with no results
     // waiting: peak memory stays that of one file and the total however many files there are.
     bool countsOneAtATime() const { return sequences_.length >= 4; }
+    Counts fromJson(const nlohmann::json& object) const;
 
     static std::string_view csvColumns() { return "ngram,count,frequency"; }
     void rows(const Counts& counts, const ReportRow& row) const;

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstring>
 #include <deque>
-#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
@@ -195,29 +194,8 @@ cli::LetterTotals letterTotals(const Counts& counts) {
     return letters;
 }
 
-// glyphmeter-cli's counts of a total; they are made by adding files' 32-bit counts, so 64-bit
-// counts go in as parts that each fit 32 bits.
 cli::NgramCounts ngramCounts(const Counts& counts) {
-    cli::NgramCounts sum(counts.ngramLength);
-    std::vector<std::uint64_t> left = counts.counts;
-    bool more = true;
-    while (more) {
-        more = false;
-        analysis::NgramTally part;
-        part.options.length = counts.ngramLength;
-        part.counts.resize(left.size());
-        for (std::size_t i = 0; i < left.size(); ++i) {
-            const std::uint64_t take =
-                std::min<std::uint64_t>(left[i], std::numeric_limits<std::uint32_t>::max());
-            part.counts[i] = static_cast<std::uint32_t>(take);
-            part.totalNgrams += static_cast<std::int64_t>(take);
-            left[i] -= take;
-            more = more || left[i] > 0;
-        }
-        part.limitReached = counts.limitReached;
-        sum.add(cli::NgramCounts(std::move(part)));
-    }
-    return sum;
+    return cli::NgramCounts(counts.ngramLength, counts.counts, counts.total, counts.limitReached);
 }
 
 }  // namespace

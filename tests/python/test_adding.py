@@ -4,7 +4,7 @@ import json
 import pytest
 
 import glyphmeter
-from conftest import cli_json
+from conftest import cli_json, run_cli
 
 
 @pytest.mark.parametrize("options,flags", [({}, []), ({"ngrams": 2, "span_words": True},
@@ -52,3 +52,16 @@ def test_count_files_keeps_the_order_given_and_reports_failures_in_place(samples
             assert isinstance(outcome, FileNotFoundError) and outcome.filename == names[1]
         else:
             assert outcome == glyphmeter.count(path) and outcome.file == str(path)
+
+
+@pytest.mark.parametrize("flags,options", [([], {}), (["--ngrams=3"], {"ngrams": 3})])
+def test_cli_merge_of_per_file_json_is_the_sum_the_module_adds(samples, tmp_path, flags, options):
+    parts = []
+    for name, path in samples.items():
+        part = tmp_path / f"{name}.json"
+        part.write_bytes(cli_json(*flags, str(path)))
+        parts.append(str(part))
+    status, merged, err = run_cli("--merge", "--json", *parts)
+    assert status == 0, err
+    expected = glyphmeter.add(glyphmeter.count(path, **options) for path in samples.values())
+    assert merged.decode() == expected.to_json()
