@@ -51,7 +51,9 @@ std::string fifteenDigits(double value) {
 }  // namespace
 
 std::string signedNumberText(std::int64_t value) {
-    return value < 0 ? toChars(value) : " " + toChars(value);
+    // An append, not " " + a temporary: GCC 12 warns (-Wrestrict) on that in a release build.
+    std::string text(value < 0 ? 0 : 1, ' ');
+    return text.append(toChars(value));
 }
 
 std::string signedNumberText(double value) {

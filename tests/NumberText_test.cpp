@@ -42,15 +42,13 @@ TEST(NumberText, frequency_figures_lose_the_leading_zero_and_trailing_zeros) {
 
 TEST(NumberText, every_figure_divided_by_ten_thousand_reads_back_exactly) {
     for (int figure = 0; figure <= 10000; ++figure) {
-        std::string expected;
-        if (figure == 0) {
-            expected = " 0";
-        } else if (figure == 10000) {
-            expected = " 1";
-        } else {
+        std::string expected = figure == 0 ? " 0" : figure == 10000 ? " 1" : "";
+        if (expected.empty()) {
+            // Appended, not " ." + digits: GCC 12 warns (-Wmaybe-uninitialized) on that in a
+            // release build.
             char digits[8];
             std::snprintf(digits, sizeof digits, "%04d", figure);
-            expected = std::string(" .") + digits;
+            expected.append(" .").append(digits);
             expected.erase(expected.find_last_not_of('0') + 1);
         }
         ASSERT_EQ(signedNumberText(figure / 10000.0), expected) << figure;
