@@ -374,8 +374,8 @@ int mergeAs(const Kind& kind, OutputFormat format, MergeInput first, FileQueue& 
     return out.flush() ? exitSuccess : exitFailure;
 }
 
-// The sequence length of the results in `report` (its first object's), 1 for letters and for
-// what names no length from 2 to 4, which the letters' kind then refuses.
+// The sequence length of the results in `report` (its first object's): 1 when it names none
+// (letters, or what the letters' kind then refuses); ForeignReport for a length not 2 to 4.
 int sequenceLengthOf(const nlohmann::json& report) {
     const nlohmann::json& sample = report.is_array() && !report.empty() ? report.front() : report;
     if (!sample.is_object()) {
@@ -386,7 +386,10 @@ int sequenceLengthOf(const nlohmann::json& report) {
         return 1;
     }
     const auto value = length->get<std::uint64_t>();
-    return value >= 2 && value <= 4 ? static_cast<int>(value) : 1;
+    if (value < 2 || value > 4) {
+        throw ForeignReport("\"ngram_length\" is not 2, 3 or 4");
+    }
+    return static_cast<int>(value);
 }
 
 // --merge: the kind of count is --ngrams's when given, else the first FILE's.
@@ -405,8 +408,14 @@ int mergeAsAsked(Options options) {
         if (!first) {
             return exitFailure;  // none could be read, and each has been reported
         }
-        const int length =
-            options.ngramsGiven ? options.ngramLength : sequenceLengthOf(first->report);
+        int length = options.ngramLength;
+        if (!options.ngramsGiven) {
+            try {
+                length = sequenceLengthOf(first->report);
+            } catch (const ForeignReport& problem) {
+                throw MergeRefusal{first->name, "cannot be added: " + std::string(problem.what())};
+            }
+        }
         if (length > 1) {
             if (options.report.statistics != nullptr) {
                 throw MergeRefusal{first->name,

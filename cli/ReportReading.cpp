@@ -1,3 +1,4 @@
+// The checks shared by the kinds' reading of --json objects back, with their messages.
 #include "ReportReading.h"
 
 #include <algorithm>
