@@ -7,8 +7,8 @@
 #include <optional>
 #include <span>
 
+#include "BlockReading.h"
 #include "InputFile.h"
-#include "LetterTally.h"
 
 namespace glyphmeter::analysis::detail {
 

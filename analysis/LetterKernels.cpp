@@ -14,7 +14,7 @@ namespace {
 // them, where the extra store and load through a buffer would cost them a fifth to a third of
 // their speed.
 template <Utf16NarrowFunction narrow, LetterKernelFunction add>
-void addUtf16Letters(std::span<const std::byte> units, bool bigEndian, LetterCounters& counts) {
+void addUtf16Letters(std::span<const std::byte> units, bool bigEndian, LetterAccumulators& counts) {
     constexpr std::size_t stretchUnits = 8192;
     alignas(64) std::byte narrowed[stretchUnits];
     const std::size_t total = units.size() / 2;
@@ -29,12 +29,12 @@ void addUtf16Letters(std::span<const std::byte> units, bool bigEndian, LetterCou
 std::vector<LetterKernel> detectKernels() {
     std::vector<LetterKernel> kernels{
         {"scalar", &addLettersScalar, &addUtf16Letters<narrowUtf16Scalar, addLettersScalar>}};
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
     if (cpuSupportsAvx2()) {
         kernels.push_back({"avx2", &addLettersAvx2, &addUtf16LettersAvx2});
     }
 #endif
-#ifdef GLYPHMETER_HAVE_AVX512_KERNELS
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
     if (cpuSupportsAvx512Bw()) {
         kernels.push_back({"avx512bw", &addLettersAvx512Bw, &addUtf16LettersAvx512Bw});
     }
@@ -47,7 +47,7 @@ std::vector<LetterKernel> detectKernels() {
 
 }  // namespace
 
-void addLettersScalar(std::span<const std::byte> bytes, LetterCounters& counts) {
+void addLettersScalar(std::span<const std::byte> bytes, LetterAccumulators& counts) {
     // Four sets of counters, used in turn: a run of the same letter then updates four different
     // memory slots instead of waiting on one store after another.
     constexpr std::size_t ways = 4;

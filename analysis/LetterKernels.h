@@ -25,11 +25,12 @@
 
 namespace glyphmeter::analysis {
 
-using LetterCounters = std::array<std::uint64_t, 26>;
+// One 64-bit accumulator per letter, slot 0 for A: what the kernels add to.
+using LetterAccumulators = std::array<std::uint64_t, 26>;
 
-using LetterKernelFunction = void (*)(std::span<const std::byte> bytes, LetterCounters& counts);
+using LetterKernelFunction = void (*)(std::span<const std::byte> bytes, LetterAccumulators& counts);
 using Utf16KernelFunction = void (*)(std::span<const std::byte> units, bool bigEndian,
-                                     LetterCounters& counts);
+                                     LetterAccumulators& counts);
 
 struct LetterKernel {
     std::string_view name;
@@ -59,7 +60,7 @@ std::string kernelNameList();
 // back to the fastest kernel in both cases.
 std::string kernelChoiceProblem(const char* requested);
 
-void addLettersScalar(std::span<const std::byte> bytes, LetterCounters& counts);
+void addLettersScalar(std::span<const std::byte> bytes, LetterAccumulators& counts);
 
 // Narrowing UTF-16 for the byte kernels: writes one byte per whole code unit of `units` to
 // `narrowed` (room for units.size() / 2 bytes), the unit itself when it is below 256 and a byte
@@ -68,20 +69,22 @@ using Utf16NarrowFunction = void (*)(std::span<const std::byte> units, bool bigE
                                      std::byte* narrowed);
 void narrowUtf16Scalar(std::span<const std::byte> units, bool bigEndian, std::byte* narrowed);
 
+// Built for x86-64: the AVX2 and AVX-512 kernels are compiled in, and chosen at run time only
+// where the CPU has the instructions.
 #if defined(__x86_64__) || defined(_M_X64)
-#define GLYPHMETER_HAVE_AVX2_KERNEL 1
-void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts);
+#define GLYPHMETER_BUILT_FOR_X86_64 1
+void addLettersAvx2(std::span<const std::byte> bytes, LetterAccumulators& counts);
 bool cpuSupportsAvx2() noexcept;
-void addUtf16LettersAvx2(std::span<const std::byte> units, bool bigEndian, LetterCounters& counts);
-#define GLYPHMETER_HAVE_AVX512_KERNELS 1
-void addLettersAvx512Bw(std::span<const std::byte> bytes, LetterCounters& counts);
-void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterCounters& counts);
+void addUtf16LettersAvx2(std::span<const std::byte> units, bool bigEndian,
+                         LetterAccumulators& counts);
+void addLettersAvx512Bw(std::span<const std::byte> bytes, LetterAccumulators& counts);
+void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterAccumulators& counts);
 bool cpuSupportsAvx512Bw() noexcept;
 bool cpuSupportsAvx512Vbmi() noexcept;
 void addUtf16LettersAvx512Bw(std::span<const std::byte> units, bool bigEndian,
-                             LetterCounters& counts);
+                             LetterAccumulators& counts);
 void addUtf16LettersAvx512Vbmi(std::span<const std::byte> units, bool bigEndian,
-                               LetterCounters& counts);
+                               LetterAccumulators& counts);
 #endif
 
 }  // namespace glyphmeter::analysis

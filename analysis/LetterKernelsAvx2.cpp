@@ -35,7 +35,7 @@
 
 #include "LetterKernels.h"
 
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
 
 #include <immintrin.h>
 
@@ -406,7 +406,7 @@ class Avx2Counter {
         }
     }
 
-    GLYPHMETER_AVX2 void finish(LetterCounters& counts) {
+    GLYPHMETER_AVX2 void finish(LetterAccumulators& counts) {
         Pass<LettersAToH<ByteSource>>::finish(aToH_, totals_);
         Pass<LettersIToP>::finish(iToP_, totals_);
         Pass<LettersQToZ>::finish(qToZ_, totals_);
@@ -438,7 +438,7 @@ class Avx2Counter {
 
 }  // namespace
 
-GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterCounters& counts) {
+GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterAccumulators& counts) {
     if (bytes.size() < vectorBytes) {
         // Too short for a vector, and for the scalar kernel's set-up.
         for (const std::byte b : bytes) {
@@ -455,7 +455,7 @@ GLYPHMETER_AVX2 void addLettersAvx2(std::span<const std::byte> bytes, LetterCoun
 }
 
 GLYPHMETER_AVX2 void addUtf16LettersAvx2(std::span<const std::byte> units, bool bigEndian,
-                                         LetterCounters& counts) {
+                                         LetterAccumulators& counts) {
     const std::size_t whole = units.size() / 2 * 2;  // an odd last byte is no unit
     Avx2Counter counter;
     if (bigEndian) {

@@ -5,7 +5,7 @@
 // compiled for one set of features cannot inline helpers compiled for a larger one.
 #include "LetterKernels.h"
 
-#ifdef GLYPHMETER_HAVE_AVX512_KERNELS
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
 
 #include <immintrin.h>
 
@@ -64,21 +64,21 @@ namespace avx512vbmi {
 #undef GLYPHMETER_AVX512_VBMI
 }  // namespace avx512vbmi
 
-void addLettersAvx512Bw(std::span<const std::byte> bytes, LetterCounters& counts) {
+void addLettersAvx512Bw(std::span<const std::byte> bytes, LetterAccumulators& counts) {
     avx512bw::addLetters(bytes, counts);
 }
 
-void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterCounters& counts) {
+void addLettersAvx512Vbmi(std::span<const std::byte> bytes, LetterAccumulators& counts) {
     avx512vbmi::addLetters(bytes, counts);
 }
 
 void addUtf16LettersAvx512Bw(std::span<const std::byte> units, bool bigEndian,
-                             LetterCounters& counts) {
+                             LetterAccumulators& counts) {
     avx512bw::addUtf16Letters(units, bigEndian, counts);
 }
 
 void addUtf16LettersAvx512Vbmi(std::span<const std::byte> units, bool bigEndian,
-                               LetterCounters& counts) {
+                               LetterAccumulators& counts) {
     avx512vbmi::addUtf16Letters(units, bigEndian, counts);
 }
 

@@ -101,15 +101,29 @@ std::size_t joinedPrefix(const std::uint8_t* text, std::size_t size) {
 
 template <int N, bool spanWords>
 NgramState join(std::uint32_t* table, NgramState before, const std::uint8_t* text, std::size_t size,
-                NgramState alone) {
+                NgramState standaloneEnd) {
     if (before == emptyState<N>()) {
-        return alone;
+        return standaloneEnd;
     }
     const std::size_t prefix = joinedPrefix<N, spanWords>(text, size);
-    // The sequences ending in the prefix were counted alone with "no letter" digits before
-    // them, into slots never read back; here they get their real first letters.
+    // The sequences ending in the prefix were counted with "no letter" digits before them, into
+    // slots never read back; here they get their real first letters.
     const NgramState after = countPlainly<N, spanWords>(table, before, text, prefix, 1);
-    return prefix == size ? after : alone;
+    return prefix == size ? after : standaloneEnd;
+}
+
+// The prefix join() reads, without the characters that join() skips over.
+template <int N, bool spanWords>
+NgramHead headOf(const std::uint8_t* text, std::size_t size) {
+    NgramHead head;
+    const std::size_t prefix = joinedPrefix<N, spanWords>(text, size);
+    for (std::size_t i = 0; i < prefix; ++i) {
+        if (!spanWords || letterIndex[text[i]] != notALetter) {
+            head.chars[head.size++] = static_cast<std::byte>(text[i]);
+        }
+    }
+    head.wholePiece = prefix == size;
+    return head;
 }
 
 // A character's digit: 0..25 for a letter, 26 for anything else. No table, so the compiler can
@@ -134,31 +148,6 @@ inline Slot<N> slotOfDigits(const std::uint8_t* digits) {
                static_cast<std::uint32_t>(digits[2]) * 27 + digits[3];
     }
 }
-
-}  // namespace
-
-std::size_t packLettersScalar(const std::uint8_t* digits, std::size_t size, std::uint8_t* out) {
-    std::size_t letters = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        // Every digit is stored; the next one overwrites it unless it was a letter's.
-        const unsigned digit = digits[i];
-        out[letters] = static_cast<std::uint8_t>(digit);
-        letters += ((digit + 6) >> 5) ^ 1;  // 26 + 6 is the first value with bit 5 set
-    }
-    return letters;
-}
-
-PackLettersFunction packLettersFor(const LetterKernel& kernel) {
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
-    if (kernel.name != "scalar") {
-        return &packLettersAvx2;
-    }
-#endif
-    (void)kernel;
-    return &packLettersScalar;
-}
-
-namespace {
 
 // A stretch at a time, in passes that each stay in the L1 cache: the characters' digits (packed
 // to the letters' alone across words), the slots of the sequences ending at each digit, and the
@@ -278,11 +267,24 @@ NgramState NgramCounter::count(std::span<const std::byte> text, std::int64_t& le
 }
 
 NgramState NgramCounter::join(NgramState before, std::span<const std::byte> text,
-                              NgramState alone) {
+                              NgramState standaloneEnd) {
     return dispatch(options_, [&]<int N, bool spanWords>() {
         return analysis::join<N, spanWords>(table_.data(), before, bytesOf(text), text.size(),
-                                            alone);
+                                            standaloneEnd);
     });
+}
+
+NgramHead NgramCounter::head(std::span<const std::byte> text) const {
+    return dispatch(options_, [&]<int N, bool spanWords>() {
+        return headOf<N, spanWords>(bytesOf(text), text.size());
+    });
+}
+
+NgramState NgramCounter::join(NgramState before, const NgramHead& head, NgramState standaloneEnd) {
+    // join() reads the head only; a head shorter than its piece ends where the piece's own
+    // sequences take over.
+    const NgramState after = join(before, std::span(head.chars).first(head.size), standaloneEnd);
+    return head.wholePiece ? after : standaloneEnd;
 }
 
 NgramState NgramCounter::countPlainly(NgramState state, std::span<const std::byte> text, int sign) {

@@ -8,12 +8,13 @@
 // The counter keeps its own table and never resets it, so the pieces of a file can be counted one
 // after another, or apart and in any order, and joined afterwards:
 //   - count() counts the sequences that lie wholly inside one piece, as if it stood alone, and
-//     returns the piece's state: the last N-1 letters that may still begin a sequence;
+//     returns the piece's standalone end: the last N-1 letters that may still begin a sequence;
 //   - join() then adds the sequences that run from the end of everything before a piece into the
 //     piece (given the state before it) and returns the state after the piece.
 // Counting pieces apart and joining them in text order gives exactly the counts of the whole text.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,6 +32,14 @@ struct NgramOptions {
 
 // The last letters seen, five bits each, the latest lowest; 26 stands for "no letter here".
 using NgramState = std::uint64_t;
+
+// The start of a piece as far as a sequence from before it can reach: its first N-1 characters,
+// or with spanWords the letters among its characters up to its (N-1)th letter.
+struct NgramHead {
+    std::array<std::byte, 3> chars{};
+    std::uint8_t size = 0;
+    bool wholePiece = true;  // the piece ends within its head
+};
 
 class NgramCounter {
   public:
@@ -53,8 +62,13 @@ class NgramCounter {
     NgramState count(std::span<const std::byte> text, std::int64_t& letters);
 
     // Adds the sequences that begin before `text` and end in it, given the state `before` it and
-    // the state `alone` that count(text) returned; returns the state after `text`.
-    NgramState join(NgramState before, std::span<const std::byte> text, NgramState alone);
+    // the state `standaloneEnd` that count(text) returned; returns the state after `text`.
+    NgramState join(NgramState before, std::span<const std::byte> text, NgramState standaloneEnd);
+
+    // What join() reads of `text`, kept so that it can be joined once its buffer is reused.
+    NgramHead head(std::span<const std::byte> text) const;
+    // join() for the text whose head this is: the same counts and the same state.
+    NgramState join(NgramState before, const NgramHead& head, NgramState standaloneEnd);
 
     // Counts (or, with `sign` -1, takes away) the sequences of `text` one character at a time,
     // starting from `state`; returns the state after it. The slow path for a few characters.

@@ -16,7 +16,7 @@ using PackLettersFunction = std::size_t (*)(const std::uint8_t* digits, std::siz
 
 std::size_t packLettersScalar(const std::uint8_t* digits, std::size_t size, std::uint8_t* out);
 
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
 std::size_t packLettersAvx2(const std::uint8_t* digits, std::size_t size, std::uint8_t* out);
 #endif
 

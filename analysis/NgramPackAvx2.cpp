@@ -3,7 +3,7 @@
 // reports AVX2 (see NgramCounter.cpp).
 #include "NgramPack.h"
 
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
 
 #include <immintrin.h>
 

@@ -1,18 +1,20 @@
 // Counting the letter sequences (bigrams, trigrams, quadgrams) of one file.
 //
-// A file is read as the letter tally reads it (LetterTally.h): one byte per character, or one
-// 16-bit code unit per character after a UTF-16 byte-order mark, and only A..Z and a..z are
-// letters. By default a sequence is N letters standing next to each other, so every other
-// character (punctuation, a space, a digit, a line end, a byte from 128 to 255, a non-ASCII
+// A file is read as the letter tally reads it (LetterTally.h), by the same engine: one byte per
+// character, or one 16-bit code unit per character after a UTF-16 byte-order mark, and only A..Z
+// and a..z are letters. By default a sequence is N letters standing next to each other, so every
+// other character (punctuation, a space, a digit, a line end, a byte from 128 to 255, a non-ASCII
 // UTF-16 character) breaks it; with NgramOptions::spanWords every character that is not a letter
 // is skipped instead. The letter limit stops counting exactly where the tally stops.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
 
-#include "LetterTally.h"
+#include "BlockReading.h"
+#include "InputFile.h"
 #include "NgramCounter.h"
 
 namespace glyphmeter::analysis {
@@ -27,31 +29,21 @@ struct NgramTally {
     bool limitReached = false;
 };
 
-// Reads the file at `path` once and counts its sequences. Counting stops right after the letter
-// that makes the letters counted reach `limit`; `showMessage` then receives limitMessage(limit)
-// once before this returns. Failing to open or read the file throws FileError naming the path.
-NgramTally tallyNgrams(const std::filesystem::path& path, NgramOptions options,
-                       const MessageSink& showMessage, std::int32_t limit = letterLimit);
+class ReaderBuffers;
 
-// The same, for a file that is already open (standard input, for example).
+// Reads `file` once and counts its sequences. Counting stops right after the letter that makes the
+// letters counted reach `limit`; `showMessage` then receives limitMessage(limit) once before this
+// returns. Failing to read the file throws FileError naming the path, and whatever fails in either
+// reader thread (no memory for a buffer, say) is thrown here. `buffers`, where given, are read
+// into and kept for the next file: the way to count many files one after another.
 NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
-                       std::int32_t limit = letterLimit);
-
-// The same, reading into `buffers`, which are kept for the next file: the way to count many files
-// one after another. As with the letter tally, a file that one block holds is read by one call
-// into a buffer of its size and no second thread, and whatever fails in either reader thread (no
-// memory for a buffer, say) is thrown here.
-NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink& showMessage,
-                       std::int32_t limit, ReaderBuffers& buffers);
+                       std::int32_t limit = letterLimit, ReaderBuffers* buffers = nullptr);
 
 namespace detail {
 
 // With its reading made explicit, so tests can cover many blocks with small files.
 NgramTally tallyNgrams(BlockInput& input, NgramOptions options, const MessageSink& showMessage,
                        std::int32_t limit, std::size_t blockSize, int threads);
-NgramTally tallyNgrams(BlockInput& input, NgramOptions options, const MessageSink& showMessage,
-                       std::int32_t limit, std::size_t blockSize, int threads,
-                       ReaderBuffers& buffers);
 
 }  // namespace detail
 

@@ -30,7 +30,7 @@ TextStart startInSequence(BlockInput& file, std::array<std::byte, 2>& first) {
     }
     start.form = markedForm(std::span(first).first(got));
     if (start.form == TextForm::bytes) {
-        start.taken = std::span(first).first(got);
+        start.leadingText = std::span(first).first(got);
     }
     return start;
 }
@@ -46,19 +46,14 @@ TextStart startByPosition(BlockInput& file, std::span<std::byte> buffer) {
     start.ended = got < buffer.size();
     start.form = markedForm(buffer.first(got));
     if (start.form == TextForm::bytes) {
-        start.taken = buffer.first(got);
+        start.leadingText = buffer.first(got);
         start.offset = got;
     } else {
         const std::size_t units = (got - 2) / 2;
-        start.taken = buffer.subspan(2, 2 * units);
+        start.leadingText = buffer.subspan(2, 2 * units);
         start.offset = 2 + 2 * units;
     }
     return start;
-}
-
-bool worthSecondReader(std::optional<std::uint64_t> size, const TextStart& start,
-                       std::size_t blockSize) {
-    return !size || *size > start.offset + blockSize;
 }
 
 }  // namespace glyphmeter::analysis::detail

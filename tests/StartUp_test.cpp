@@ -107,7 +107,8 @@ class StartUpTest : public QObject {
             paintsBeforeCount = painting.paints;
             exposedAtCount = shown->windowHandle()->isExposed();
             pointerAtCount = shown->cursor().shape();
-            return glyphmeter::analysis::tallyLetters(file, limitMessageSink, limit);
+            auto input = glyphmeter::analysis::InputFile::open(file);
+            return glyphmeter::analysis::tallyLetters(input, limitMessageSink, limit);
         };
         MainWindow window(services);
         shown = &window;

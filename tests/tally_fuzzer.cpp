@@ -1,6 +1,7 @@
 // libFuzzer target: every kernel the CPU supports, on bytes and on UTF-16 units in both byte
-// orders, and the tally, with the block size, reader count, limit and byte-order mark the input
-// picks, must agree with the character-at-a-time reference on arbitrary bytes.
+// orders, and the letter and sequence tallies, with the block size, reader count, limit,
+// byte-order mark and sequence options the input picks, must agree with the character-at-a-time
+// references on arbitrary bytes.
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "FileBlockInput.h"
 #include "InputFile.h"
 #include "LetterKernels.h"
 #include "LetterTally.h"
+#include "NgramTally.h"
 #include "ReferenceTally.h"
 
 using namespace glyphmeter;
@@ -52,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& kernel : analysis::supportedKernels()) {
         for (const TextForm form :
              {TextForm::bytes, TextForm::utf16LittleEndian, TextForm::utf16BigEndian}) {
-            analysis::LetterCounters counts{};
+            analysis::LetterAccumulators counts{};
             if (form == TextForm::bytes) {
                 kernel.add(text, counts);
             } else {
@@ -73,12 +76,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(out);
     int messages = 0;
     auto file = analysis::InputFile::open(scratchFile());
+    analysis::detail::FileBlockInput input(file);
     const auto tally = analysis::detail::tallyLetters(
-        file, [&](const std::string&) { ++messages; }, limit, blockSize, threads);
+        input, [&](const std::string&) { ++messages; }, limit, blockSize, threads);
     if (tally.letterCounts != expected.tally.letterCounts ||
         tally.totalLetters != expected.tally.totalLetters ||
         tally.limitReached != expected.tally.limitReached ||
         messages != (expected.tally.limitReached ? 1 : 0)) {
+        std::abort();
+    }
+
+    // The sequences, of the length and word spanning the input picks, read the same way.
+    const analysis::NgramOptions options{2 + data[4] / 97 % 3, (data[4] & 0x80) != 0};
+    const auto expectedSequences = testing::referenceNgrams(bytes, options, limit);
+    auto again = analysis::InputFile::open(scratchFile());
+    analysis::detail::FileBlockInput sequenceInput(again);
+    messages = 0;
+    const auto sequences = analysis::detail::tallyNgrams(
+        sequenceInput, options, [&](const std::string&) { ++messages; }, limit, blockSize, threads);
+    if (sequences.counts != expectedSequences.counts ||
+        sequences.totalNgrams != expectedSequences.totalNgrams ||
+        sequences.totalLetters != expectedSequences.totalLetters ||
+        sequences.limitReached != expectedSequences.limitReached ||
+        messages != (expectedSequences.limitReached ? 1 : 0)) {
         std::abort();
     }
     return 0;

@@ -21,6 +21,7 @@ namespace {
 using testing::randomBytes;
 using testing::referenceTally;
 using testing::systemText;
+using testing::tallyFile;
 using testing::TempDir;
 
 int slot(char letter) {
@@ -29,7 +30,7 @@ int slot(char letter) {
 
 FileError tallyFailure(const std::filesystem::path& path) {
     try {
-        tallyLetters(path, {});
+        tallyFile(path, {});
     } catch (const FileError& error) {
         return error;
     }
@@ -75,7 +76,7 @@ TEST(WindowsTally, failures_name_the_file_and_the_system_reason) {
         EXPECT_EQ(std::string(error.what()), error.displayPath() + ": " + expected.reason);
     }
     ::CloseHandle(holder);
-    EXPECT_EQ(tallyLetters(locked, {}).totalLetters, 3);
+    EXPECT_EQ(tallyFile(locked, {}).totalLetters, 3);
     EXPECT_TRUE(openExclusively(locked));
 }
 
@@ -83,7 +84,7 @@ TEST(WindowsTally, file_named_with_non_ascii_characters_is_counted_and_named_in_
     TempDir dir;
     const std::filesystem::path name(u8"Ünïcödé ✓.txt");
     const auto path = dir.write(name, "Hello, World");
-    const LetterTally tally = tallyLetters(path, {});
+    const LetterTally tally = tallyFile(path, {});
     EXPECT_EQ(tally.totalLetters, 10);
     EXPECT_EQ(tally.letterCounts[slot('L')], 3);
     EXPECT_TRUE(openExclusively(path));
@@ -114,7 +115,7 @@ TEST(WindowsTally, path_longer_than_max_path_is_read) {
     const auto path = dir.path() / "x" / ".." / first / (second + L"/long.txt");
     ASSERT_GT(path.native().size(), std::size_t{MAX_PATH});
     EXPECT_EQ(detail::windowsApiName(path), file);
-    EXPECT_EQ(tallyLetters(path, {}).totalLetters, 10);
+    EXPECT_EQ(tallyFile(path, {}).totalLetters, 10);
 
     // Relative names, long themselves or only once joined to the current folder, which is put
     // back even when a check fails (the folder could not be removed otherwise).
@@ -135,7 +136,7 @@ TEST(WindowsTally, path_longer_than_max_path_is_read) {
         ASSERT_GT((folder / name).native().size(), std::size_t{MAX_PATH});
         // Wine takes long names as they are, Windows only in the long form.
         EXPECT_EQ(detail::windowsApiName(name), file) << name;
-        EXPECT_EQ(tallyLetters(name, {}).totalLetters, 10) << name;
+        EXPECT_EQ(tallyFile(name, {}).totalLetters, 10) << name;
         const auto missing = name.parent_path() / "missing.txt";
         EXPECT_EQ(tallyFailure(missing).reason(), systemText(ERROR_FILE_NOT_FOUND)) << missing;
     }
@@ -151,7 +152,7 @@ TEST(WindowsTally, crlf_text_and_the_end_of_file_character_are_read_as_plain_byt
     const auto path = dir.write("crlf.txt",
                                 "Hello,\r\nWorld\r\n\x1a"
                                 "after\r\n");
-    const LetterTally tally = tallyLetters(path, {});
+    const LetterTally tally = tallyFile(path, {});
     EXPECT_EQ(tally.totalLetters, 15);
     EXPECT_EQ(tally.letterCounts[slot('E')], 2);
     EXPECT_EQ(tally.letterCounts[slot('R')], 2);
@@ -163,7 +164,7 @@ TEST(WindowsTally, small_limit_stops_inside_a_large_file_with_one_message) {
     const auto path = dir.write("large.bin", bytes);
     for (const std::int32_t limit : {1, 1000, referenceTally(bytes).tally.totalLetters - 1}) {
         std::vector<std::string> shown;
-        const LetterTally tally = tallyLetters(
+        const LetterTally tally = tallyFile(
             path, [&](const std::string& text) { shown.push_back(text); }, limit);
         const auto expected = referenceTally(bytes, limit).tally;
         EXPECT_EQ(tally.letterCounts, expected.letterCounts) << limit;

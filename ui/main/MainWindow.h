@@ -47,9 +47,11 @@ struct MainWindowServices {
     // The file-open dialog behind Select File.
     FileChooser chooseFile = nativeFileChooser;
     // The count behind Calculate Frequency.
-    LetterCounter countLetters =
-        [](const std::filesystem::path& path, const analysis::MessageSink& limitMessageSink,
-           std::int32_t limit) { return analysis::tallyLetters(path, limitMessageSink, limit); };
+    LetterCounter countLetters = [](const std::filesystem::path& path,
+                                    const analysis::MessageSink& limitMessageSink, std::int32_t limit) {
+        analysis::InputFile file = analysis::InputFile::open(path);
+        return analysis::tallyLetters(file, limitMessageSink, limit);
+    };
 };
 
 class MainWindow : public QWidget {
