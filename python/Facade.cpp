@@ -137,7 +137,7 @@ Counts tally(BlockInput& input, const CountOptions& options, analysis::ReaderBuf
     if (options.ngramLength == 1) {
         const analysis::LetterTally letters = analysis::detail::tallyLetters(
             input, ignoreMessage, options.limit, analysis::detail::defaultBlockSize,
-            analysis::detail::readerThreads(), buffers);
+            analysis::detail::readerThreads(), &buffers);
         counts.counts.assign(letters.letterCounts.begin(), letters.letterCounts.end());
         counts.total = letters.totalLetters;
         counts.limitReached = letters.limitReached;
@@ -145,7 +145,7 @@ Counts tally(BlockInput& input, const CountOptions& options, analysis::ReaderBuf
         const analysis::NgramTally sequences = analysis::detail::tallyNgrams(
             input, analysis::NgramOptions{options.ngramLength, options.spanWords}, ignoreMessage,
             options.limit, analysis::detail::defaultBlockSize, analysis::detail::readerThreads(),
-            buffers);
+            &buffers);
         counts.counts.assign(sequences.counts.begin(), sequences.counts.end());
         counts.total = sequences.totalNgrams;
         counts.limitReached = sequences.limitReached;
