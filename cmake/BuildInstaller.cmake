@@ -1,5 +1,5 @@
 # Builds the Windows installer with wixl so that the same commit always gives the same bytes; run
-# by the msi target (WindowsInstaller.cmake) as `cmake -P` in the folder holding the staged files.
+# by the msi target (WindowsInstaller.cmake) as `cmake -P` in the installer's work folder.
 #
 # wixl writes the time it runs into the installer's summary information (created, last saved),
 # gives every installer a random package code and packs each file with its modification time.
@@ -11,9 +11,10 @@
 # major upgrade and a rebuild of one version is that same product.
 #
 # Defined by the caller: WIXL, MSIBUILD, FAKETIME (the programs), SOURCE_DIR (the checkout, for
-# the commit's time), OUTPUT (the .msi), SOURCE (the .wxs), UPGRADE_CODE (the GUID in it),
-# PRODUCT_NAME, MANUFACTURER, VERSION, HELP_LINK, PROGRAM_FILE, CLI_FILE, README_FILE,
-# ICON_FILE, STAGE_DIR (relative to the working folder).
+# the commit's time), BUILD_DIR (the build to install the programs from), OUTPUT (the .msi),
+# SOURCE (the .wxs), UPGRADE_CODE (the GUID in it), PRODUCT_NAME, MANUFACTURER, VERSION,
+# HELP_LINK, PROGRAM_FILE, CLI_FILE, README_FILE, ICON_FILE, STAGE_DIR (where the programs are
+# installed, relative to the working folder).
 
 set(epoch "$ENV{SOURCE_DATE_EPOCH}")
 if(epoch STREQUAL "")
@@ -27,6 +28,18 @@ if(NOT epoch MATCHES "^[0-9]+$")
   message(STATUS "No commit to date the installer by (not a git checkout, and SOURCE_DATE_EPOCH "
                  "unset): it carries the time it is built")
   string(TIMESTAMP epoch "%s" UTC)
+endif()
+
+# The programs stripped as in the ZIP. strip writes the time into a Windows program's header
+# (the linker left it out): SOURCE_DATE_EPOCH's when that is set.
+set(ENV{SOURCE_DATE_EPOCH} "${epoch}")
+file(REMOVE_RECURSE "${STAGE_DIR}")
+execute_process(
+  COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}"
+    --prefix "${CMAKE_CURRENT_BINARY_DIR}/${STAGE_DIR}" --strip
+  RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "Could not install the programs into ${STAGE_DIR}")
 endif()
 
 # Everything the installer is made of, in a fixed order, for the package code.
@@ -52,7 +65,6 @@ endif()
 
 # The clock held still at the commit's time, in UTC (the cabinet stores local times); the files'
 # own times are reported as they are. string(TIMESTAMP) takes the time from SOURCE_DATE_EPOCH.
-set(ENV{SOURCE_DATE_EPOCH} "${epoch}")
 set(ENV{TZ} UTC)
 set(ENV{NO_FAKE_STAT} 1)
 string(TIMESTAMP frozen "%Y-%m-%d %H:%M:%S" UTC)

@@ -17,6 +17,7 @@ endif()
 
 if(MINGW)
   # The linker writes the time of linking into every Windows program's header unless told not
-  # to; Windows itself has no use for it.
+  # to. (strip writes a time there again when the packages are made: SOURCE_DATE_EPOCH's, which
+  # the packaging sets to the commit's time.)
   add_link_options(-Wl,--no-insert-timestamp)
 endif()

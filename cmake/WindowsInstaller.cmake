@@ -31,14 +31,13 @@ endif()
 # wixl finds the files it packs by names relative to its working folder.
 file(MAKE_DIRECTORY ${msi_work})
 add_custom_command(OUTPUT ${msi_file}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf files
-  COMMAND ${CMAKE_COMMAND} --install ${PROJECT_BINARY_DIR} --prefix ${msi_work}/files --strip
   COMMAND ${CMAKE_COMMAND} -E copy ${msi_icon} glyphmeter.ico
   COMMAND ${CMAKE_COMMAND}
     -D WIXL=${GLYPHMETER_WIXL}
     -D MSIBUILD=${GLYPHMETER_MSIBUILD}
     -D FAKETIME=${GLYPHMETER_FAKETIME}
     -D SOURCE_DIR=${PROJECT_SOURCE_DIR}
+    -D BUILD_DIR=${PROJECT_BINARY_DIR}
     -D OUTPUT=${msi_file}
     -D SOURCE=${msi_source}
     -D UPGRADE_CODE=${upgrade_code}
