@@ -16,10 +16,11 @@ std::string utf8(const std::filesystem::path& path) {
 
 }  // namespace
 
-FileError::FileError(std::filesystem::path path, std::string reason)
+FileError::FileError(std::filesystem::path path, std::string reason, std::error_code code)
     : std::runtime_error(utf8(path) + ": " + reason),
       path_(std::move(path)),
-      reason_(std::move(reason)) {}
+      reason_(std::move(reason)),
+      code_(code) {}
 
 std::string FileError::displayPath() const {
     return utf8(path_);

@@ -21,7 +21,7 @@ std::string systemReason(int error) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, int error) {
-    throw FileError(path, systemReason(error));
+    throw FileError(path, systemReason(error), std::error_code(error, std::generic_category()));
 }
 
 // Runs one read call, again when a signal interrupted it; returns the bytes read, 0 at the end.

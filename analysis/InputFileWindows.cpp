@@ -90,7 +90,8 @@ std::string systemReason(DWORD error) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, DWORD error) {
-    throw FileError(path, systemReason(error));
+    throw FileError(path, systemReason(error),
+                    std::error_code(static_cast<int>(error), std::system_category()));
 }
 
 bool isFolder(const std::filesystem::path& path) {
@@ -153,7 +154,7 @@ InputFile InputFile::open(const std::filesystem::path& path) {
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_ACCESS_DENIED && isFolder(path)) {
-            throw FileError(path, folderReason);
+            throw FileError(path, folderReason, std::make_error_code(std::errc::is_a_directory));
         }
         fail(path, error);
     }

@@ -92,8 +92,9 @@ LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage, std::i
 }
 
 LetterTally detail::tallyLetters(BlockInput& input, const MessageSink& showMessage,
-                                 std::int32_t limit, std::size_t blockSize, int threads) {
-    return countLetters(input, showMessage, limit, blockSize, threads, nullptr);
+                                 std::int32_t limit, std::size_t blockSize, int threads,
+                                 ReaderBuffers* buffers) {
+    return countLetters(input, showMessage, limit, blockSize, threads, buffers);
 }
 
 }  // namespace glyphmeter::analysis

@@ -51,10 +51,11 @@ LetterTally tallyLetters(InputFile& file, const MessageSink& showMessage,
 
 namespace detail {
 
-// The tally with its reading made explicit, so tests can cover many blocks with small files.
-// `threads` above 1 reads regular files with two threads.
+// The tally with its reading made explicit, so tests can cover many blocks with small files and
+// the Python binding can read through its own input. `threads` above 1 reads regular files with
+// two threads.
 LetterTally tallyLetters(BlockInput& input, const MessageSink& showMessage, std::int32_t limit,
-                         std::size_t blockSize, int threads);
+                         std::size_t blockSize, int threads, ReaderBuffers* buffers = nullptr);
 
 }  // namespace detail
 

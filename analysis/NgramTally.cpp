@@ -129,8 +129,8 @@ NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink&
 
 NgramTally detail::tallyNgrams(BlockInput& input, NgramOptions options,
                                const MessageSink& showMessage, std::int32_t limit,
-                               std::size_t blockSize, int threads) {
-    return countNgrams(input, options, showMessage, limit, blockSize, threads, nullptr, nullptr);
+                               std::size_t blockSize, int threads, ReaderBuffers* buffers) {
+    return countNgrams(input, options, showMessage, limit, blockSize, threads, buffers, nullptr);
 }
 
 }  // namespace glyphmeter::analysis

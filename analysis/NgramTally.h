@@ -57,9 +57,11 @@ NgramTally tallyNgrams(InputFile& file, NgramOptions options, const MessageSink&
 
 namespace detail {
 
-// With its reading made explicit, so tests can cover many blocks with small files.
+// With its reading made explicit, so tests can cover many blocks with small files and the Python
+// binding can read through its own input.
 NgramTally tallyNgrams(BlockInput& input, NgramOptions options, const MessageSink& showMessage,
-                       std::int32_t limit, std::size_t blockSize, int threads);
+                       std::int32_t limit, std::size_t blockSize, int threads,
+                       ReaderBuffers* buffers = nullptr);
 
 }  // namespace detail
 

@@ -51,7 +51,11 @@ std::string fifteenDigits(double value) {
 }  // namespace
 
 std::string signedNumberText(std::int64_t value) {
-    return value < 0 ? toChars(value) : " " + toChars(value);
+    // Built by appending rather than with " " + toChars(value): GCC 12 warns wrongly (-Wrestrict)
+    // about that operator+ once it is inlined at -O2.
+    std::string text = value < 0 ? "" : " ";
+    text += toChars(value);
+    return text;
 }
 
 std::string signedNumberText(double value) {

@@ -63,6 +63,7 @@ enum class OptionCode {
     ngrams,
     spanWords,
     top,
+    merge,
     fileList,
     help,
     version,
@@ -116,6 +117,10 @@ constexpr OptionRow optionRows[] = {
     {OptionCode::top, "--top=K", {},
      "with --ngrams: list only the first K sequences (the totals\n"
      "still count all)"},
+    {OptionCode::merge, "--merge", {},
+     "add up what --json wrote for each FILE (a file's object, or\n"
+     "the array of several files, its total left out) and write\n"
+     "the sum as the report of one file named *total*"},
     {OptionCode::fileList, "--files0-from=F", {},
      "count the files named in F instead of FILE arguments,\n"
      "each name ended by a NUL byte (as 'find -print0' writes\n"
@@ -332,6 +337,9 @@ Options parseCommandLine(std::vector<Argument> arguments) {
             case OptionCode::top:
                 options.report.top = positiveCount(value);
                 break;
+            case OptionCode::merge:
+                options.merge = true;
+                break;
             case OptionCode::stats:
                 statistics = true;
                 break;
@@ -345,7 +353,17 @@ Options parseCommandLine(std::vector<Argument> arguments) {
                 break;  // no option: never found
         }
     }
-    checkSequenceOptions(options, ngramsGiven, orderGiven, statistics);
+    options.ngramsGiven = ngramsGiven;
+    options.orderGiven = orderGiven;
+    if (options.merge && options.spanWords) {
+        throw UsageError(
+            "--span-words cannot be used with --merge: the JSON does not say how its "
+            "sequences were counted");
+    }
+    // Without --ngrams, --merge learns the kind of count from its files.
+    if (!options.merge || ngramsGiven) {
+        checkSequenceOptions(options, ngramsGiven, orderGiven, statistics);
+    }
     if (chosenLanguage != nullptr && !statistics) {
         throw UsageError("--language chooses the language of --stats, which is not given");
     }
@@ -385,6 +403,8 @@ std::string usageText() {
            usageLine("  or:  ", {format, order, std::string(spelled(OptionCode::ngrams)),
                                  bracketed(spelled(OptionCode::spanWords)),
                                  bracketed(spelled(OptionCode::top)), "FILE..."}) +
+           usageLine("  or:  ", {std::string(spelled(OptionCode::merge)), format, order, statistics,
+                                 bracketed(spelled(OptionCode::top)), "FILE..."}) +
            usageLine("  or:  ", {"[OPTION]...", std::string(spelled(OptionCode::fileList))});
 }
 
@@ -413,6 +433,16 @@ std::string helpText() {
            "total_ngrams and ngrams, a list of {\"ngram\", \"count\", \"frequency\"}.\n"
            "Sequences never run from one FILE into the next.\n"
            "\n"
+           "With --merge each FILE ('-': standard input) is what --json wrote for letters,\n"
+           "or for sequences of one length (--ngrams=N, when given, must match). The sum\n"
+           "is what a run over all the files counted writes as its total, shaped as the\n"
+           "report of one file: the table without its \"Total of\" line, CSV without the\n"
+           "file column, JSON one object with the file \"*total*\", which --merge reads\n"
+           "again. JSON not written by --json, written with --top, or of another kind\n"
+           "than the first FILE is refused; nothing is written unless every FILE is read.\n"
+           "A count stopped at the letter limit is said so on standard error and keeps\n"
+           "\"limitReached\": true in the sum.\n"
+           "\n"
            "Rounding: a letter's frequency is the quotient count / letters as a double,\n"
            "then times 10000 rounded half to even, as the window shows it: 3 A in 20,000\n"
            "letters give 0.0001, where the exact quotient 0.00015 would give 0.0002. The\n"
@@ -434,6 +464,8 @@ std::string helpText() {
            "      every quadgram of the letters, across spaces and punctuation, as CSV\n"
            "  find letters -name '*.txt' -print0 | glyphmeter-cli --csv --files0-from=-\n"
            "      every text file under letters, however many there are\n"
+           "  glyphmeter-cli --merge --sort=count part1.json part2.json\n"
+           "      the letters of both runs together, the most frequent first\n"
            "\n"
            "Counting stops after " +
            limit +
@@ -442,7 +474,8 @@ std::string helpText() {
            "\n"
            "Exit status: 0 when the results were written (also when counting stopped at the\n"
            "limit), 1 when a FILE (or F, or a name in it) could not be read or the results\n"
-           "not written, 2 for a wrong command line or a wrong value of a variable below.\n"
+           "not written, 2 for a wrong command line, a wrong value of a variable below, or\n"
+           "a --merge FILE refused.\n"
            "\n"
            "Environment, as testing aids:\n"
            "  GLYPHMETER_LETTER_LIMIT  stop counting after this many letters instead (1 to " +

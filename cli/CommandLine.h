@@ -21,8 +21,14 @@ using Argument = std::filesystem::path::string_type;
 struct Options {
     Action action = Action::count;
     ReportOptions report;
-    int ngramLength = 1;          // 1 counts single letters; 2 to 4 letter sequences
-    bool spanWords = false;       // sequences run across everything that is not a letter
+    int ngramLength = 1;     // 1 counts single letters; 2 to 4 letter sequences
+    bool spanWords = false;  // sequences run across everything that is not a letter
+    // --merge: the FILEs are what --json wrote, to be added up rather than counted. Which kind of
+    // count they hold is known only once they are read, so the options that depend on it are
+    // checked then: whether --ngrams and --sort were given is kept for that.
+    bool merge = false;
+    bool ngramsGiven = false;
+    bool orderGiven = false;
     std::vector<Argument> files;  // in the order given; "-" stands for standard input
     // --files0-from: the list of NUL-ended names to count instead of `files` ("-": standard input).
     std::optional<std::filesystem::path> fileList;
@@ -41,6 +47,8 @@ class UsageError : public std::runtime_error {
 // with --files0-from.
 // --ngrams=N with N from 2 to 4 lists sequences by count unless --sort is given, and rules out
 // --stats; --top needs such an N, and --span-words needs --ngrams.
+// --merge rules out --span-words (the JSON does not say how it was counted) and leaves the checks
+// that depend on the kind of count to the run, which learns it from the files.
 // The FILE arguments are moved into the options, so ten thousand names are held once.
 Options parseCommandLine(std::vector<Argument> arguments);
 

@@ -2,12 +2,16 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 
+#include <nlohmann/json.hpp>
 #include "FrequencyFigures.h"
+
 #include "JsonString.h"
 #include "LetterStatistics.h"
+#include "ReportReading.h"
 
 namespace glyphmeter::cli {
 
@@ -137,6 +141,50 @@ void LetterKind::jsonObject(std::string_view name, const LetterTotals& counts,
     }
     text += inner + "}\n" + outer + "}";
     out.add(text);
+}
+
+LetterTotals LetterKind::fromJson(const nlohmann::json& object) const {
+    if (object.is_object() && object.contains("ngram_length")) {
+        throw ForeignReport("counts letter sequences, not single letters");
+    }
+    checkKeys(object,
+              {"total", "largestFrequency", "limitReached", "indexOfCoincidence",
+               "indexOfCoincidenceNormalised", "chiSquared", "language", "letters"},
+              latinAlphabet);
+    checkNumber(member(object, "largestFrequency"), "\"largestFrequency\"", false);
+    for (const std::string_view key :
+         {"indexOfCoincidence", "indexOfCoincidenceNormalised", "chiSquared"}) {
+        if (const auto found = object.find(key); found != object.end()) {
+            checkNumber(*found, inQuotes(key), true);
+        }
+    }
+    LetterTotals counts;
+    counts.limitReached = flagValue(member(object, "limitReached"), "\"limitReached\"");
+    const nlohmann::json& letters = member(object, "letters");
+    if (!letters.is_object() || letters.size() != analysis::letterCount) {
+        throw ForeignReport("\"letters\" is not an object with the letters A to Z");
+    }
+    std::int64_t sum = 0;
+    for (int letter = 0; letter < analysis::letterCount; ++letter) {
+        const std::string name(1, letterName(letter));
+        const auto found = letters.find(name);
+        if (found == letters.end() || !found->is_object() || found->size() != 2) {
+            throw ForeignReport("\"letters\" has no object {\"count\", \"frequency\"} for " + name);
+        }
+        counts.letters[letter] = countValue(member(*found, "count"), "the count of " + name);
+        checkNumber(member(*found, "frequency"), "the frequency of " + name, false);
+        // Each count is at most the total, checked below, so the sum cannot overflow first.
+        if (counts.letters[letter] > std::numeric_limits<std::int64_t>::max() - sum) {
+            throw ForeignReport("the letters' counts add up to more than 2^63 - 1");
+        }
+        sum += counts.letters[letter];
+    }
+    counts.total = countValue(member(object, "total"), "\"total\"");
+    if (sum != counts.total) {
+        throw ForeignReport("the letters' counts add up to " + decimal(sum) +
+                            ", not to \"total\" " + decimal(counts.total));
+    }
+    return counts;
 }
 
 }  // namespace glyphmeter::cli

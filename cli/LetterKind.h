@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <string_view>
 
 #include "InputFile.h"
@@ -27,6 +28,9 @@ int barLength(std::int32_t barFigure, double maxFrequency);
 //   emptyTotal()            a total with nothing in it
 //   countsBytes(counts)     the memory the counts hold beyond the object, for the bound on
 //                           the results waiting to be written
+//   fromJson(object)        one object of what --json wrote, read back as Counts (--merge);
+//                           throws ForeignReport (ReportReading.h) when the object is not of
+//                           this kind or its counts do not add up to its total
 //   csvColumns(), rows(), table(), jsonObject()   the kind's part of the report (Reports.h)
 // Letters write:
 //   table  a row per letter with count, frequency and bar, then the total and largest frequency,
@@ -44,6 +48,7 @@ class LetterKind : public CountKind {
                  std::int32_t limit, analysis::ReaderBuffers& buffers) const;
     Counts emptyTotal() const { return {}; }
     static std::size_t countsBytes(const Counts&) { return 0; }
+    Counts fromJson(const nlohmann::json& object) const;
 
     static std::string_view csvColumns() { return "letter,count,frequency"; }
     void rows(const Counts& counts, const ReportRow& row) const;

@@ -19,6 +19,8 @@ struct LetterTotals {
 
     void add(const analysis::LetterTally& tally);
     void add(const LetterTotals& other);
+
+    bool operator==(const LetterTotals&) const = default;
 };
 
 // The figures of the results, worked out exactly as the window works them out for one file

@@ -15,6 +15,24 @@ NgramCounts::NgramCounts(analysis::NgramTally&& tally)
       total_(tally.totalNgrams),
       limitReached_(tally.limitReached) {}
 
+NgramCounts::NgramCounts(int sequenceLength, std::vector<std::uint64_t> counts, std::int64_t total,
+                         bool limitReached)
+    : length_(sequenceLength),
+      wide_(std::move(counts)),
+      total_(total),
+      limitReached_(limitReached) {}
+
+bool NgramCounts::operator==(const NgramCounts& other) const {
+    const auto same = [](const ListedNgram& a, const ListedNgram& b) {
+        return a.index == b.index && a.count == b.count;
+    };
+    const std::vector<ListedNgram> mine = listed();
+    const std::vector<ListedNgram> theirs = other.listed();
+    return length_ == other.length_ && total_ == other.total_ &&
+           limitReached_ == other.limitReached_ &&
+           std::equal(mine.begin(), mine.end(), theirs.begin(), theirs.end(), same);
+}
+
 std::uint64_t NgramCounts::largest() const {
     std::uint64_t largest = 0;
     for (const analysis::NgramCount& count : sparse_) {

@@ -28,6 +28,10 @@ class NgramCounts {
     explicit NgramCounts(int sequenceLength);
     // One file's counts.
     explicit NgramCounts(analysis::NgramTally&& tally);
+    // Counts of 26^sequenceLength slots from elsewhere (a report read back); `total` must be
+    // their sum.
+    NgramCounts(int sequenceLength, std::vector<std::uint64_t> counts, std::int64_t total,
+                bool limitReached);
 
     int length() const { return length_; }
     std::int64_t total() const { return total_; }        // the sequences counted: the sum of counts
@@ -42,6 +46,9 @@ class NgramCounts {
 
     // The memory the counts hold, beyond the object itself.
     std::size_t heapBytes() const;
+
+    // The same length, counts and limit mark, however each is held.
+    bool operator==(const NgramCounts& other) const;
 
   private:
     int length_;

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <limits>
+#include <nlohmann/json.hpp>
+
 #include "JsonString.h"
+#include "ReportReading.h"
 
 namespace glyphmeter::cli {
 
@@ -92,6 +96,66 @@ void NgramKind::jsonObject(std::string_view name, const NgramCounts& counts,
                 (i + 1 < order.size() ? ",\n" : "\n"));
     }
     out.add(inner + "]\n" + outer + "}");
+}
+
+NgramCounts NgramKind::fromJson(const nlohmann::json& object) const {
+    if (object.is_object() && object.contains("letters")) {
+        throw ForeignReport("counts single letters, not letter sequences");
+    }
+    checkKeys(object, {"ngram_length", "total_ngrams", "limitReached", "ngrams"}, latinAlphabet);
+    const int length = sequences_.length;
+    if (const std::int64_t given = countValue(member(object, "ngram_length"), "\"ngram_length\"");
+        given != length) {
+        throw ForeignReport("counts sequences of " + decimal(given) + " letters, not of " +
+                            decimal(length));
+    }
+    const bool limitReached = flagValue(member(object, "limitReached"), "\"limitReached\"");
+    const nlohmann::json& listed = member(object, "ngrams");
+    if (!listed.is_array()) {
+        throw ForeignReport("\"ngrams\" is not a list");
+    }
+    std::vector<std::uint64_t> counts(analysis::ngramSlots(length), 0);
+    std::vector<bool> seen(counts.size(), false);
+    std::int64_t sum = 0;
+    for (const nlohmann::json& entry : listed) {
+        if (!entry.is_object() || entry.size() != 3) {
+            throw ForeignReport(
+                "\"ngrams\" holds something other than {\"ngram\", \"count\", \"frequency\"}");
+        }
+        const nlohmann::json& name = member(entry, "ngram");
+        std::size_t index = 0;
+        bool letters = name.is_string() && name.get_ref<const std::string&>().size() ==
+                                               static_cast<std::size_t>(length);
+        for (std::size_t i = 0; letters && i < static_cast<std::size_t>(length); ++i) {
+            const char c = name.get_ref<const std::string&>()[i];
+            letters = c >= 'A' && c <= 'Z';
+            index = index * analysis::letterCount + static_cast<std::size_t>(c - 'A');
+        }
+        if (!letters) {
+            throw ForeignReport("\"ngrams\" holds " + name.dump() + ", not " + decimal(length) +
+                                " capital letters A to Z");
+        }
+        if (seen[index]) {
+            throw ForeignReport("\"ngrams\" lists " + name.dump() + " twice");
+        }
+        seen[index] = true;
+        const std::int64_t count =
+            countValue(member(entry, "count"), "the count of " + name.dump());
+        checkNumber(member(entry, "frequency"), "the frequency of " + name.dump(), true);
+        if (count > std::numeric_limits<std::int64_t>::max() - sum) {
+            throw ForeignReport("the sequences' counts add up to more than 2^63 - 1");
+        }
+        sum += count;
+        counts[index] = static_cast<std::uint64_t>(count);
+    }
+    const std::int64_t total = countValue(member(object, "total_ngrams"), "\"total_ngrams\"");
+    if (sum != total) {
+        // --top lists only some of the sequences; their sum is then short of the total.
+        throw ForeignReport("the listed sequences add up to " + decimal(sum) +
+                            ", not to \"total_ngrams\" " + decimal(total) +
+                            " (--json --top lists only some of them)");
+    }
+    return NgramCounts(length, std::move(counts), total, limitReached);
 }
 
 }  // namespace glyphmeter::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <string_view>
 
 #include "InputFile.h"
@@ -40,6 +41,7 @@ class NgramKind : public CountKind {
     Counts emptyTotal() const { return NgramCounts(sequences_.length); }
     // A file's counts list only the sequences that occur, so they weigh what the file holds.
     static std::size_t countsBytes(const Counts& counts) { return counts.heapBytes(); }
+    Counts fromJson(const nlohmann::json& object) const;
 
     static std::string_view csvColumns() { return "ngram,count,frequency"; }
     void rows(const Counts& counts, const ReportRow& row) const;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <deque>
 #include <exception>
+#include <limits>
 #include <new>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "CommandLine.h"
 #include "FileError.h"
@@ -28,6 +31,7 @@
 #include "NgramTally.h"
 #include "PathText.h"
 #include "ReaderBuffers.h"
+#include "ReportReading.h"
 #include "Reports.h"
 
 namespace glyphmeter::cli {
@@ -253,7 +257,208 @@ int countFiles(const Kind& kind, OutputFormat format, std::int32_t limit, FileQu
     return static_cast<std::size_t>(filesCounted) == entries ? exitSuccess : exitFailure;
 }
 
+// --merge: one FILE's JSON, read and parsed, or why not.
+struct MergeInput {
+    std::string name;
+    nlohmann::json report;
+};
+
+// A FILE of --merge refused as not being what is added up: the exit status of a wrong command
+// line, after a message naming the file.
+struct MergeRefusal {
+    std::string subject;
+    std::string reason;
+};
+
+// Reads the next FILE and parses its JSON. A FILE that cannot be read is reported on standard
+// error and sets `unreadable`; JSON that does not parse throws MergeRefusal. Nullopt after the
+// last FILE.
+std::optional<MergeInput> nextMergeInput(FileQueue& files, bool& unreadable) {
+    while (std::optional<NamedFile> entry = files.next()) {
+        std::string messages;
+        std::string text;
+        std::string name;
+        const bool read = countEntry(*entry, messages,
+                                     [&](analysis::InputFile& input, const analysis::MessageSink&,
+                                         const std::string& fileName) {
+                                         name = fileName;
+                                         std::byte block[64 * 1024];
+                                         while (const std::size_t got = input.read(block)) {
+                                             text.append(reinterpret_cast<const char*>(block), got);
+                                         }
+                                     });
+        if (!read) {
+            writeError(messages);
+            unreadable = true;
+            continue;
+        }
+        try {
+            return MergeInput{name, nlohmann::json::parse(text)};
+        } catch (const nlohmann::json::parse_error& error) {
+            // "[json.exception.parse_error.101] parse error at line 1, column 3: ...": the place
+            // and the reason are what a reader needs.
+            const std::string_view what = error.what();
+            const std::size_t place = what.find(" at line ");
+            throw MergeRefusal{name, "not JSON:" + std::string(place == std::string_view::npos
+                                                                   ? what
+                                                                   : what.substr(place + 3))};
+        }
+    }
+    return std::nullopt;
+}
+
+std::int64_t countedTotal(const LetterTotals& counts) {
+    return counts.total;
+}
+
+std::int64_t countedTotal(const NgramCounts& counts) {
+    return counts.total();
+}
+
+bool limitMarked(const LetterTotals& counts) {
+    return counts.limitReached;
+}
+
+bool limitMarked(const NgramCounts& counts) {
+    return counts.limitReached();
+}
+
+// Whether `part` can be added to `sum` without passing 2^63 - 1; each count is at most its total.
+template <typename Counts>
+bool addsUp(const Counts& sum, const Counts& part) {
+    return countedTotal(part) <= std::numeric_limits<std::int64_t>::max() - countedTotal(sum);
+}
+
+// The counts one FILE of --merge holds: its one object, or the sum of an array's files, which
+// must be what the array's last entry, the total, holds.
+template <typename Kind>
+typename Kind::Counts reportCounts(const Kind& kind, const nlohmann::json& report) {
+    if (report.is_object()) {
+        return kind.fromJson(report);
+    }
+    if (!report.is_array() || report.empty()) {
+        throw ForeignReport("neither an object nor an array of objects ending with the total");
+    }
+    const nlohmann::json& last = report.back();
+    if (!last.is_object() || last.value("file", nlohmann::json()) != totalName) {
+        throw ForeignReport("an array whose last entry is not the " + inQuotes(totalName) + " one");
+    }
+    const typename Kind::Counts total = kind.fromJson(last);
+    typename Kind::Counts sum = kind.emptyTotal();
+    for (std::size_t i = 0; i + 1 < report.size(); ++i) {
+        const typename Kind::Counts file = kind.fromJson(report[i]);
+        if (!addsUp(sum, file)) {
+            throw ForeignReport("its files count more than 2^63 - 1");
+        }
+        sum.add(file);
+    }
+    if (!(sum == total)) {
+        throw ForeignReport("its files do not add up to its " + inQuotes(totalName) + " entry");
+    }
+    return sum;
+}
+
+// Adds up `first` and the FILEs after it as results of `kind`, and writes the sum as the report
+// of one file called *total*. Nothing is written when a FILE could not be read (`unreadable`
+// says whether one before `first` could not).
+template <typename Kind>
+int mergeAs(const Kind& kind, OutputFormat format, MergeInput first, FileQueue& files,
+            bool unreadable) {
+    typename Kind::Counts total = kind.emptyTotal();
+    for (std::optional<MergeInput> input = std::move(first); input;
+         input = nextMergeInput(files, unreadable)) {
+        typename Kind::Counts counts = [&] {
+            try {
+                return reportCounts(kind, input->report);
+            } catch (const ForeignReport& problem) {
+                throw MergeRefusal{input->name, "cannot be added: " + std::string(problem.what())};
+            }
+        }();
+        if (!addsUp(total, counts)) {
+            throw MergeRefusal{input->name, "cannot be added: the sum passes 2^63 - 1"};
+        }
+        if (limitMarked(counts)) {
+            // As a count that stops at the limit says so on standard error, whatever the format.
+            reportProblem(input->name, "holds a count that stopped at the letter limit");
+        }
+        total.add(counts);
+    }
+    if (unreadable) {
+        return exitFailure;
+    }
+    ReportSink out(writeOutput);
+    ReportFraming<Kind>(kind, format, false).file(totalName, total, out);
+    return out.flush() ? exitSuccess : exitFailure;
+}
+
+// The sequence length of the results in `report` (its first object's): 1 when it names none
+// (letters, or what the letters' kind then refuses); ForeignReport for a length not 2 to 4.
+int sequenceLengthOf(const nlohmann::json& report) {
+    const nlohmann::json& sample = report.is_array() && !report.empty() ? report.front() : report;
+    if (!sample.is_object()) {
+        return 1;
+    }
+    const auto length = sample.find("ngram_length");
+    if (length == sample.end() || !length->is_number_unsigned()) {
+        return 1;
+    }
+    const auto value = length->get<std::uint64_t>();
+    if (value < 2 || value > 4) {
+        throw ForeignReport("\"ngram_length\" is not 2, 3 or 4");
+    }
+    return static_cast<int>(value);
+}
+
+// --merge: the kind of count is --ngrams's when given, else the first FILE's.
+int mergeAsAsked(Options options) {
+    std::optional<FileQueue> files;
+    try {
+        files.emplace(options.fileList ? FileNameSource::fromList(*options.fileList)
+                                       : FileNameSource(std::move(options.files)));
+    } catch (const analysis::FileError& error) {
+        reportProblem(error.displayPath(), error.reason());
+        return exitFailure;
+    }
+    try {
+        bool unreadable = false;
+        std::optional<MergeInput> first = nextMergeInput(*files, unreadable);
+        if (!first) {
+            return exitFailure;  // none could be read, and each has been reported
+        }
+        int length = options.ngramLength;
+        if (!options.ngramsGiven) {
+            try {
+                length = sequenceLengthOf(first->report);
+            } catch (const ForeignReport& problem) {
+                throw MergeRefusal{first->name, "cannot be added: " + std::string(problem.what())};
+            }
+        }
+        if (length > 1) {
+            if (options.report.statistics != nullptr) {
+                throw MergeRefusal{first->name,
+                                   "holds letter sequences, which --stats does not measure"};
+            }
+            if (!options.orderGiven) {
+                options.report.order = SortOrder::byCount;
+            }
+            return mergeAs(NgramKind(options.report, analysis::NgramOptions{length, false}),
+                           options.report.format, std::move(*first), *files, unreadable);
+        }
+        if (options.report.top != 0) {
+            throw MergeRefusal{first->name, "holds single letters, which --top does not apply to"};
+        }
+        return mergeAs(LetterKind(options.report), options.report.format, std::move(*first), *files,
+                       unreadable);
+    } catch (const MergeRefusal& refusal) {
+        reportProblem(refusal.subject, refusal.reason);
+        return exitUsage;
+    }
+}
+
 int countAsAsked(Options options) {
+    if (options.merge) {
+        return mergeAsAsked(std::move(options));
+    }
     const std::optional<std::int32_t> limit = letterLimit();
     if (!limit) {
         reportProblem(limitVariable,

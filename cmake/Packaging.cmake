@@ -10,6 +10,14 @@ set(CPACK_PACKAGE_CONTACT "Tarnby Software <glyphmeter@tarnby.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "letter frequencies of a text file")
 set(CPACK_PACKAGE_HOMEPAGE_URL "http://www.tarnby.com/")
 set(CPACK_STRIP_FILES ON)
+# The same commit gives the same package: its files are dated by the commit (see the two scripts).
+set(CPACK_GLYPHMETER_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageTimestamps.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/StageTimestamps.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebMemberModes.cmake)
+# Folders in a package get the usual rwxr-xr-x, whatever the umask of the build.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(UNIX AND NOT APPLE)
   # Debian package glyphmeter_VERSION_ARCH.deb: both programs under /usr/bin, the menu entry,
@@ -32,9 +40,6 @@ letters count together.
 The window opens files from the file manager, takes files dropped on it and
 copies its results for spreadsheets. glyphmeter-cli counts with the same code
 for scripts, as a table, CSV or JSON.")
-  # Directories the package creates get the usual rwxr-xr-x, whatever the umask.
-  set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
   # Manual pages and the changelog, compressed as Debian expects: best compression, no name or
   # time stamp in the gzip header, so that the same sources give the same package.
@@ -59,6 +64,9 @@ for scripts, as a table, CSV or JSON.")
   install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES doc/copyright ${PROJECT_BINARY_DIR}/doc/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/glyphmeter)
+  if(TARGET _glyphmeter)
+    include(${CMAKE_CURRENT_LIST_DIR}/PythonPackage.cmake)
+  endif()
 endif()
 
 if(WIN32)

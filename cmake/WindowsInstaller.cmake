@@ -5,16 +5,25 @@
 # is built for Windows.
 
 find_program(GLYPHMETER_WIXL wixl)
+# The summary information rewritten with a fixed package code, and both tools run with the clock
+# held at the commit's time: cmake/BuildInstaller.cmake.
+find_program(GLYPHMETER_MSIBUILD msibuild)
+find_program(GLYPHMETER_FAKETIME faketime)
+
+# Never changes: it tells Windows Installer that every version is the same product, so that a
+# later one replaces an earlier one. The product and package codes are derived from it.
+set(upgrade_code baffbe1d-5001-478d-8c94-7f8d90223fb8)
 
 set(msi_file ${PROJECT_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.msi)
 set(msi_work ${PROJECT_BINARY_DIR}/msi)
 set(msi_source ${PROJECT_SOURCE_DIR}/resources/Glyphmeter.wxs)
 set(msi_icon ${PROJECT_SOURCE_DIR}/resources/glyphmeter.ico)
+set(msi_script ${CMAKE_CURRENT_LIST_DIR}/BuildInstaller.cmake)
 set(GLYPHMETER_MSI_FILE ${msi_file})
 
-if(NOT GLYPHMETER_WIXL)
+if(NOT GLYPHMETER_WIXL OR NOT GLYPHMETER_MSIBUILD OR NOT GLYPHMETER_FAKETIME)
   add_custom_target(msi
-    COMMAND ${CMAKE_COMMAND} -E echo "The installer needs wixl (Debian package wixl; scripts/setup installs it)."
+    COMMAND ${CMAKE_COMMAND} -E echo "The installer needs wixl, msibuild and faketime (Debian packages wixl, msitools and faketime; scripts/setup installs them)."
     COMMAND ${CMAKE_COMMAND} -E false)
   return()
 endif()
@@ -22,22 +31,29 @@ endif()
 # wixl finds the files it packs by names relative to its working folder.
 file(MAKE_DIRECTORY ${msi_work})
 add_custom_command(OUTPUT ${msi_file}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf files
-  COMMAND ${CMAKE_COMMAND} --install ${PROJECT_BINARY_DIR} --prefix ${msi_work}/files --strip
   COMMAND ${CMAKE_COMMAND} -E copy ${msi_icon} glyphmeter.ico
-  COMMAND ${GLYPHMETER_WIXL} --arch x64 --output ${msi_file}
-    -D ProductName=${PROJECT_NAME}
-    -D Manufacturer=${CPACK_PACKAGE_VENDOR}
-    -D Version=${GLYPHMETER_VERSION_TEXT}
-    -D HelpLink=${CPACK_PACKAGE_HOMEPAGE_URL}
-    -D ProgramFile=$<TARGET_FILE_NAME:glyphmeter>
-    -D CliFile=$<TARGET_FILE_NAME:glyphmeter-cli>
-    -D ReadMeFile=ReadMe.txt
-    -D IconFile=glyphmeter.ico
-    -D StageDir=files
-    ${msi_source}
+  COMMAND ${CMAKE_COMMAND}
+    -D WIXL=${GLYPHMETER_WIXL}
+    -D MSIBUILD=${GLYPHMETER_MSIBUILD}
+    -D FAKETIME=${GLYPHMETER_FAKETIME}
+    -D SOURCE_DIR=${PROJECT_SOURCE_DIR}
+    -D BUILD_DIR=${PROJECT_BINARY_DIR}
+    -D OUTPUT=${msi_file}
+    -D SOURCE=${msi_source}
+    -D UPGRADE_CODE=${upgrade_code}
+    -D PRODUCT_NAME=${PROJECT_NAME}
+    -D MANUFACTURER=${CPACK_PACKAGE_VENDOR}
+    -D VERSION=${GLYPHMETER_VERSION_TEXT}
+    -D HELP_LINK=${CPACK_PACKAGE_HOMEPAGE_URL}
+    -D PROGRAM_FILE=$<TARGET_FILE_NAME:glyphmeter>
+    -D CLI_FILE=$<TARGET_FILE_NAME:glyphmeter-cli>
+    -D README_FILE=ReadMe.txt
+    -D ICON_FILE=glyphmeter.ico
+    -D STAGE_DIR=files
+    -P ${msi_script}
   WORKING_DIRECTORY ${msi_work}
-  DEPENDS glyphmeter glyphmeter-cli ${msi_source} ${msi_icon} ${PROJECT_BINARY_DIR}/ReadMe.txt
+  DEPENDS glyphmeter glyphmeter-cli ${msi_source} ${msi_icon} ${msi_script}
+          ${PROJECT_BINARY_DIR}/ReadMe.txt
   COMMENT "Windows installer ${CPACK_PACKAGE_FILE_NAME}.msi"
   VERBATIM)
 add_custom_target(msi DEPENDS ${msi_file})

@@ -2,7 +2,8 @@
 # sourced, not run. Needs the checkout as the current folder.
 #
 # windows_configure   configures build/windows-cross against Qt for MinGW (built by
-#                     scripts/build-qt-windows when it is missing)
+#                     scripts/build-qt-windows when it is missing); its arguments are passed
+#                     on to cmake
 # wine_start          a private Wine prefix in a temporary folder, a virtual X display for it and
 #                     one wine server for the whole run; wine_stop (run on exit) ends them all
 #                     and removes the prefix.
@@ -21,7 +22,7 @@ windows_configure() {
   fi
   cmake --preset windows-cross "${fresh[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" "$@" >/dev/null
 }
 
 wine_stop() {

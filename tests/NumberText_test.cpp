@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace glyphmeter::analysis {
 namespace {
@@ -41,19 +43,22 @@ TEST(NumberText, frequency_figures_lose_the_leading_zero_and_trailing_zeros) {
 }
 
 TEST(NumberText, every_figure_divided_by_ten_thousand_reads_back_exactly) {
-    for (int figure = 0; figure <= 10000; ++figure) {
-        std::string expected;
+    // " .DDDD" with the trailing zeros dropped; " 0" and " 1" at the ends.
+    const auto expectedText = [](int figure) -> std::string {
         if (figure == 0) {
-            expected = " 0";
-        } else if (figure == 10000) {
-            expected = " 1";
-        } else {
-            char digits[8];
-            std::snprintf(digits, sizeof digits, "%04d", figure);
-            expected = std::string(" .") + digits;
-            expected.erase(expected.find_last_not_of('0') + 1);
+            return " 0";
         }
-        ASSERT_EQ(signedNumberText(figure / 10000.0), expected) << figure;
+        if (figure == 10000) {
+            return " 1";
+        }
+        char digits[8];
+        std::snprintf(digits, sizeof digits, " .%04d", figure);
+        std::string text = digits;
+        text.erase(text.find_last_not_of('0') + 1);
+        return text;
+    };
+    for (int figure = 0; figure <= 10000; ++figure) {
+        ASSERT_EQ(signedNumberText(figure / 10000.0), expectedText(figure)) << figure;
     }
 }
 

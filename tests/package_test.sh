@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package of a build, checked as a user would meet it: made with CPack into a scratch
 # folder, unpacked with dpkg -x, its programs run from there, its menu entry and software centre
-# description validated, and lintian asked for errors.
+# description validated, its files' dates checked, and lintian asked for errors.
 # usage: package_test.sh BUILD_FOLDER SCRATCH_FOLDER
 set -euo pipefail
 
@@ -41,6 +41,19 @@ csv=$("$root/usr/bin/glyphmeter-cli" --csv "$scratch/hello.txt")
 grep -qx 'L,3,0.3000' <<<"$csv" || fail "glyphmeter-cli --csv gave: $csv"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/glyphmeter" --version)
 [ "$version" = "Glyphmeter 1.05" ] || fail "glyphmeter --version gave: $version"
+
+# Every file and folder in the package is dated by the commit it is built from (the same commit
+# gives the same package), or by SOURCE_DATE_EPOCH when that is set.
+source_dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || true)}
+if [ -n "$epoch" ]; then
+  expected=$(TZ=UTC date -d "@$epoch" '+%Y-%m-%d %H:%M:%S')
+  for part in --ctrl-tarfile --fsys-tarfile; do
+    dates=$(dpkg-deb "$part" "$deb" | TZ=UTC tar -tv --full-time | awk '{ print $4 " " $5 }' |
+      sort -u)
+    [ "$dates" = "$expected" ] || fail "dpkg-deb $part: files dated $dates, not $expected"
+  done
+fi
 
 desktop-file-validate "$root/usr/share/applications/glyphmeter.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/com.tarnby.glyphmeter.metainfo.xml" ||

@@ -1,0 +1,75 @@
+// The checks shared by the kinds' reading of --json objects back, with their messages.
+#include "ReportReading.h"
+
+#include <algorithm>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+namespace glyphmeter::cli {
+
+std::string inQuotes(std::string_view name) {
+    return '"' + std::string(name) + '"';
+}
+
+const nlohmann::json& member(const nlohmann::json& object, std::string_view key) {
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        throw ForeignReport("an object without " + inQuotes(key));
+    }
+    return *found;
+}
+
+std::int64_t countValue(const nlohmann::json& value, std::string_view what) {
+    if (value.is_number_unsigned()) {
+        const auto count = value.get<std::uint64_t>();
+        if (count <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+            return static_cast<std::int64_t>(count);
+        }
+    } else if (value.is_number_integer()) {
+        throw ForeignReport(std::string(what) + " is negative");
+    }
+    throw ForeignReport(std::string(what) + " is not a whole number from 0 to 2^63 - 1");
+}
+
+bool flagValue(const nlohmann::json& value, std::string_view what) {
+    if (!value.is_boolean()) {
+        throw ForeignReport(std::string(what) + " is not true or false");
+    }
+    return value.get<bool>();
+}
+
+void checkNumber(const nlohmann::json& value, std::string_view what, bool nullable) {
+    if (!value.is_number() && !(nullable && value.is_null())) {
+        throw ForeignReport(std::string(what) + " is not a number");
+    }
+}
+
+void checkKeys(const nlohmann::json& object, std::initializer_list<std::string_view> keys,
+               std::string_view alphabet) {
+    if (!object.is_object()) {
+        throw ForeignReport("holds " + std::string(object.type_name()) +
+                            " where an object was expected");
+    }
+    for (const auto& [key, value] : object.items()) {
+        if (key != "file" && key != "alphabet" &&
+            std::find(keys.begin(), keys.end(), key) == keys.end()) {
+            throw ForeignReport("an object with the unknown key " + inQuotes(key));
+        }
+    }
+    if (!member(object, "file").is_string()) {
+        throw ForeignReport("\"file\" is not a string");
+    }
+    std::string_view named = latinAlphabet;
+    if (const auto found = object.find("alphabet"); found != object.end()) {
+        if (!found->is_string()) {
+            throw ForeignReport("\"alphabet\" is not a string");
+        }
+        named = found->get_ref<const std::string&>();
+    }
+    if (named != alphabet) {
+        throw ForeignReport("counts the alphabet " + inQuotes(named) + ", not " +
+                            inQuotes(alphabet));
+    }
+}
+
+}  // namespace glyphmeter::cli
