@@ -120,18 +120,22 @@ std::optional<Alphabet> findAlphabet(std::string_view name) {
     auto& shown = alphabet.shown_;
     auto& keys = alphabet.keys_;
     if (name == "el") {
-        for (const char32_t c : *decodeUtf8(greekLetters)) {
+        const std::u32string letters = *decodeUtf8(greekLetters);
+        for (const char32_t c : letters) {
             if (c != U' ') {
                 std::string text;
                 unicode::appendUtf8(c, text);
                 addLetter(shown, keys, alphabet, text, std::u32string{c});
             }
         }
+        std::sort(keys.begin(), keys.end());  // for letterOf
         const std::u32string accented = *decodeUtf8(greekAccented);
+        std::vector<std::pair<char32_t, std::uint16_t>> more;
         for (std::size_t i = 0; i + 1 < accented.size(); i += 3) {
             const auto letter = alphabet.letterOf(accented[i + 1]);
-            keys.emplace_back(alphabet.fold(accented[i]), static_cast<std::uint16_t>(*letter));
+            more.emplace_back(alphabet.fold(accented[i]), static_cast<std::uint16_t>(*letter));
         }
+        keys.insert(keys.end(), more.begin(), more.end());
     } else {
         const auto found = std::find_if(builtIns.begin(), builtIns.end(),
                                         [&](const BuiltIn& b) { return b.name == name; });
@@ -144,7 +148,8 @@ std::optional<Alphabet> findAlphabet(std::string_view name) {
                 addLetter(shown, keys, alphabet, std::string(1, c), std::u32string{char32_t(c)});
             }
         }
-        for (const char32_t c : *decodeUtf8(found->letters)) {
+        const std::u32string letters = *decodeUtf8(found->letters);
+        for (const char32_t c : letters) {
             if (c != U' ') {
                 std::string text;
                 unicode::appendUtf8(c, text);

@@ -743,6 +743,7 @@ bool AlphabetCounter::commit(AlphabetSeam& seam, std::span<const std::byte> text
     AlphabetSeam next = seam;
     Work join(alphabet_.size());
     feedBytes(next, text.first(piece.headEnd), join, std::numeric_limits<std::int64_t>::max());
+    next.offset += piece.headEnd;
     if (piece.headEnd < text.size()) {
         flushPending(next, join);
     }
