@@ -9,6 +9,7 @@
 #include "AlphabetCounter.h"
 
 #include <algorithm>
+#include <bit>
 #include <stdexcept>
 
 #include "UnicodeTables.h"
@@ -131,6 +132,7 @@ AlphabetCounter::AlphabetCounter(Alphabet alphabet, TextEncoding encoding, bool 
       foldAccents_(foldAccents),
       kernel_(&kernel),
       scan_(nonAsciiScanFor(kernel)),
+      highBits_(highBitsFor(kernel)),
       none_(static_cast<std::uint16_t>(alphabet_.size())) {
     if (alphabet_.size() >= undefinedByte) {
         throw std::invalid_argument("too many letters");
@@ -487,33 +489,62 @@ void AlphabetCounter::countUtf8(std::span<const std::byte> text, AlphabetPiece& 
     piece.end.cluster = lastCluster(begin + head, begin + tailStart);
 }
 
-// The characters from `begin`, which is an NFC boundary, to `end`, which is none's middle.
+// The characters from `begin`, which is an NFC boundary, to `end`, which is in the middle of
+// none. In Latin-script text, where the kernel has counted the ASCII letters, sixty-four bytes at a
+// time: the vector test gives the bits of the bytes above ASCII, and only those are visited (a
+// loop stopping at each would mispredict its end every time). Elsewhere nearly every byte is
+// part of a letter, and the plain loop goes through them in turn.
 template <AlphabetCounter::AsciiLetters ascii>
 void AlphabetCounter::countUtf8Body(const std::byte* begin, const std::byte* end,
                                     Work& work) const {
-    std::int64_t* const slots = work.slots.data();
+    const std::byte* p = begin;  // where the next character starts
     if constexpr (ascii == AsciiLetters::kernel) {
         addAsciiLetters(begin, end, work);
-    }
-    const std::byte* p = begin;
-    while (true) {
-        if constexpr (ascii == AsciiLetters::table) {
-            while (p < end && u8(*p) < 0x80) {
-                ++slots[low_[u8(*p)]];
-                ++p;
+        const std::uint16_t* const low = low_.data();  // held here: the stores may alias it
+        std::int64_t* const slots = work.slots.data();
+        const std::byte* chunk = begin;
+        for (; end - chunk >= 64; chunk += 64) {
+            if (p - chunk >= 64) {
+                continue;
             }
-        } else {
-            // Between words of Cyrillic or Greek text there is a byte or two of ASCII: look at
-            // those before paying for a call to the scan.
-            for (int look = 0; look < 4 && p < end && u8(*p) < 0x80; ++look) {
-                ++p;
-            }
-            if (p < end && u8(*p) < 0x80) {
-                p = scan_(p, end);
+            std::uint64_t high = highBits_(chunk) & ~std::uint64_t{0}
+                                                        << std::max<std::ptrdiff_t>(p - chunk, 0);
+            while (high != 0) {
+                const std::byte* const q = chunk + std::countr_zero(high);
+                const unsigned b0 = u8(q[0]);
+                if (b0 >= 0xC2 && b0 < 0xE0 && end - q >= 2 && isContinuation(q[1])) {
+                    if (const std::uint16_t entry = low[(b0 & 0x1F) << 6 | (u8(q[1]) & 0x3F)];
+                        entry != follower) {
+                        ++slots[entry];
+                        p = q + 2;
+                    } else {
+                        p = countSlowly(q, begin, end, work);
+                    }
+                } else {
+                    p = countSlowly(q, begin, end, work);
+                }
+                high = p - chunk >= 64 ? 0 : high & ~std::uint64_t{0} << (p - chunk);
             }
         }
-        if (p >= end) {
-            break;
+        p = std::max(p, chunk);  // the rest, less than a chunk, in the plain loop
+    }
+    countRange<ascii>(p, end, begin, end, work);
+}
+
+// The plain loop: the characters that start in [p, stop), read up to `end` at most; returns
+// where the character after the last of them starts.
+template <AlphabetCounter::AsciiLetters ascii>
+const std::byte* AlphabetCounter::countRange(const std::byte* p, const std::byte* stop,
+                                             const std::byte* begin, const std::byte* end,
+                                             Work& work) const {
+    std::int64_t* const slots = work.slots.data();
+    while (p < stop) {
+        if (u8(*p) < 0x80) {
+            if constexpr (ascii == AsciiLetters::table) {
+                ++slots[low_[u8(*p)]];
+            }
+            ++p;
+            continue;
         }
         const unsigned b0 = u8(p[0]);
         if (b0 >= 0xC2 && b0 < 0xE0 && end - p >= 2 && isContinuation(p[1])) {
@@ -523,20 +554,10 @@ void AlphabetCounter::countUtf8Body(const std::byte* begin, const std::byte* end
                 p += 2;
                 continue;
             }
-        } else if (b0 >= 0xE0 && b0 < 0xF0 && end - p >= 3 && isContinuation(p[1]) &&
-                   isContinuation(p[2])) {
-            const char32_t c = (b0 & 0x0F) << 12 | (u8(p[1]) & 0x3F) << 6 | (u8(p[2]) & 0x3F);
-            if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) {
-                const std::uint16_t entry = pages_[pageOf_[c >> 8] * std::size_t{256} + (c & 0xFF)];
-                if (entry != follower) {
-                    ++slots[entry];
-                    p += 3;
-                    continue;
-                }
-            }
         }
         p = countSlowly(p, begin, end, work);
     }
+    return p;
 }
 
 // One character of any kind at `at`: four bytes, invalid, or a follower.
@@ -638,13 +659,26 @@ void AlphabetCounter::countSingleByte(std::span<const std::byte> text, Work& wor
         // Latin-script text: the kernel counts the ASCII letters, and the rare bytes above are
         // looked up one by one.
         addAsciiLetters(begin, end, work);
-        for (const std::byte* p = scan_(begin, end); p < end; p = scan_(p + 1, end)) {
+        const auto countByte = [&](const std::byte* p) {
             const std::uint16_t entry = bytes_[u8(*p)];
             if (entry == undefinedByte) {
                 work.addInvalid(static_cast<std::uint64_t>(p - begin));
                 ++slots[none_];
             } else {
                 ++slots[entry];
+            }
+        };
+        // Sixty-four bytes at a time, visiting only the bits of those above ASCII: a loop that
+        // stops at each of them would mispredict its end every time.
+        const std::byte* p = begin;
+        for (; end - p >= 64; p += 64) {
+            for (std::uint64_t high = highBits_(p); high != 0; high &= high - 1) {
+                countByte(p + std::countr_zero(high));
+            }
+        }
+        for (; p < end; ++p) {
+            if (u8(*p) >= 0x80) {
+                countByte(p);
             }
         }
         return;

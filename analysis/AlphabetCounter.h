@@ -116,6 +116,9 @@ class AlphabetCounter {
     void countUtf8(std::span<const std::byte> text, AlphabetPiece& piece, Work& work) const;
     template <AsciiLetters ascii>
     void countUtf8Body(const std::byte* begin, const std::byte* end, Work& work) const;
+    template <AsciiLetters ascii>
+    const std::byte* countRange(const std::byte* p, const std::byte* stop, const std::byte* begin,
+                                const std::byte* end, Work& work) const;
     const std::byte* countSlowly(const std::byte* at, const std::byte* begin, const std::byte* end,
                                  Work& work) const;
     const std::byte* countCluster(const std::byte* at, const std::byte* begin, const std::byte* end,
@@ -131,6 +134,7 @@ class AlphabetCounter {
     bool foldAccents_;
     const LetterKernel* kernel_;
     NonAsciiScanFunction scan_;
+    HighBitsFunction highBits_;
     AsciiLetters ascii_;
     std::uint16_t none_;     // the slot of characters that are no letter (one past the last)
     std::uint16_t dottedI_;  // Turkish: the letter İ, which ASCII i counts as

@@ -6,6 +6,8 @@
 
 #include <immintrin.h>
 
+#include <cstdint>
+
 namespace glyphmeter::analysis {
 
 __attribute__((target("avx2,bmi"))) const std::byte* findNonAsciiAvx2(const std::byte* from,
@@ -30,6 +32,13 @@ __attribute__((target("avx2,bmi"))) const std::byte* findNonAsciiAvx2(const std:
         from += 32;
     }
     return findNonAsciiScalar(from, end);
+}
+
+__attribute__((target("avx2"))) std::uint64_t highBitsAvx2(const std::byte* bytes) {
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + 32));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(low)) |
+           std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(high))} << 32;
 }
 
 }  // namespace glyphmeter::analysis
