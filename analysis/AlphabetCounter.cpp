@@ -131,7 +131,6 @@ AlphabetCounter::AlphabetCounter(Alphabet alphabet, TextEncoding encoding, bool 
       encoding_(encoding),
       foldAccents_(foldAccents),
       kernel_(&kernel),
-      scan_(nonAsciiScanFor(kernel)),
       highBits_(highBitsFor(kernel)),
       none_(static_cast<std::uint16_t>(alphabet_.size())) {
     if (alphabet_.size() >= undefinedByte) {

@@ -133,7 +133,6 @@ class AlphabetCounter {
     TextEncoding encoding_;
     bool foldAccents_;
     const LetterKernel* kernel_;
-    NonAsciiScanFunction scan_;
     HighBitsFunction highBits_;
     AsciiLetters ascii_;
     std::uint16_t none_;     // the slot of characters that are no letter (one past the last)
