@@ -527,27 +527,45 @@ void AlphabetCounter::countUtf8Body(const std::byte* begin, const std::byte* end
         }
         p = std::max(p, chunk);  // the rest, less than a chunk, in the plain loop
     } else if constexpr (ascii == AsciiLetters::none) {
-        // Cyrillic or Greek: characters of one and two bytes mixed at random, so the step is
-        // taken without a branch on it. Four sets of counters used in turn: a letter that comes
-        // again soon (о is one Russian letter in nine) adds to another counter instead of
-        // waiting for its own last addition.
+        // Cyrillic or Greek: characters of one and two bytes mixed at random, so each step is
+        // taken without a branch on its length. Each step still waits for the byte that sets
+        // its length: two halves of the text are read side by side, so that their waits
+        // overlap. The second half starts at an NFC boundary, so each counts as it would alone.
+        // Four sets of counters, used in turn: a letter that comes again soon (о is one Russian
+        // letter in nine) adds to another counter instead of waiting for its own last addition.
+        const std::byte* mid = begin + (end - begin) / 2;
+        while (mid < end && isContinuation(*mid)) {
+            ++mid;
+        }
+        for (char32_t c = 0; mid < end;) {
+            const int read = decodeUtf8(mid, end, c);
+            if (read <= 0 || entryOf(c) != follower) {
+                break;
+            }
+            mid += read;
+        }
         const std::uint16_t* const low = low_.data();
         const std::size_t stride = work.slots.size();
         std::vector<std::int64_t> ways(4 * stride);
-        std::size_t way = 0;
-        while (end - p >= 2) {
-            const unsigned b0 = u8(p[0]);
-            const unsigned b1 = u8(p[1]);
+        const auto step = [&](const std::byte* at, const std::byte* from, const std::byte* to,
+                              std::size_t way) {
+            const unsigned b0 = u8(at[0]);
+            const unsigned b1 = u8(at[1]);
             const bool two = b0 - 0xC2u < 0x1Eu && (b1 & 0xC0u) == 0x80u;
             const std::uint16_t entry = low[two ? (b0 & 0x1F) << 6 | (b1 & 0x3F) : b0 & 0x7F];
             if ((b0 >= 0x80 && !two) || entry == follower) {
-                p = countSlowly(p, begin, end, work);
-                continue;
+                return countSlowly(at, from, to, work);
             }
             ++ways[way + entry];
-            way = way == 3 * stride ? 0 : way + stride;
-            p += two ? 2 : 1;
+            return at + (two ? 2 : 1);
+        };
+        const std::byte* second = mid;
+        for (std::size_t turn = 0; mid - p >= 2 && end - second >= 2; turn ^= stride) {
+            p = step(p, begin, mid, turn);
+            second = step(second, mid, end, 2 * stride + turn);
         }
+        countRange<ascii>(second, end, mid, end, work);
+        end = mid;  // what is left of the first half is read below
         for (std::size_t i = 0; i < ways.size(); ++i) {
             work.slots[i % stride] += ways[i];
         }
