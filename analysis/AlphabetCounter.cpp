@@ -117,9 +117,10 @@ struct AlphabetCounter::Work {
             peak = std::max(peak, letters);
         }
     }
+    // The first in the text, whatever order the parts of a piece were read in.
     void addInvalid(std::uint64_t at) {
         ++invalid;
-        if (!firstInvalid) {
+        if (!firstInvalid || at < *firstInvalid) {
             firstInvalid = at;
         }
     }
@@ -529,43 +530,57 @@ void AlphabetCounter::countUtf8Body(const std::byte* begin, const std::byte* end
     } else if constexpr (ascii == AsciiLetters::none) {
         // Cyrillic or Greek: characters of one and two bytes mixed at random, so each step is
         // taken without a branch on its length. Each step still waits for the byte that sets
-        // its length: two halves of the text are read side by side, so that their waits
-        // overlap. The second half starts at an NFC boundary, so each counts as it would alone.
-        // Four sets of counters, used in turn: a letter that comes again soon (о is one Russian
-        // letter in nine) adds to another counter instead of waiting for its own last addition.
-        const std::byte* mid = begin + (end - begin) / 2;
-        while (mid < end && isContinuation(*mid)) {
-            ++mid;
-        }
-        for (char32_t c = 0; mid < end;) {
-            const int read = decodeUtf8(mid, end, c);
-            if (read <= 0 || entryOf(c) != follower) {
-                break;
+        // its length: four parts of the text are read side by side, so that their waits
+        // overlap. Each part starts at an NFC boundary, so each counts as it would alone, into a
+        // set of counters of its own (which also keeps a letter that comes again soon, as о does
+        // in Russian, from waiting on its counter's last addition).
+        const auto boundaryFrom = [&](const std::byte* at) {
+            while (at < end && isContinuation(*at)) {
+                ++at;
             }
-            mid += read;
+            for (char32_t c = 0; at < end;) {
+                const int read = decodeUtf8(at, end, c);
+                if (read <= 0 || entryOf(c) != follower) {
+                    break;
+                }
+                at += read;
+            }
+            return at;
+        };
+        std::array<const std::byte*, 5> parts{begin};
+        for (std::size_t part = 1; part < 4; ++part) {
+            parts[part] = std::max(parts[part - 1], boundaryFrom(begin + (end - begin) * part / 4));
         }
+        parts[4] = end;
+        std::array<const std::byte*, 4> at{parts[0], parts[1], parts[2], parts[3]};
         const std::uint16_t* const low = low_.data();
         const std::size_t stride = work.slots.size();
         std::vector<std::int64_t> ways(4 * stride);
-        const auto step = [&](const std::byte* at, const std::byte* from, const std::byte* to,
-                              std::size_t way) {
-            const unsigned b0 = u8(at[0]);
-            const unsigned b1 = u8(at[1]);
+        const auto step = [&](std::size_t part) {
+            const std::byte* const q = at[part];
+            const unsigned b0 = u8(q[0]);
+            const unsigned b1 = u8(q[1]);
             const bool two = b0 - 0xC2u < 0x1Eu && (b1 & 0xC0u) == 0x80u;
             const std::uint16_t entry = low[two ? (b0 & 0x1F) << 6 | (b1 & 0x3F) : b0 & 0x7F];
             if ((b0 >= 0x80 && !two) || entry == follower) {
-                return countSlowly(at, from, to, work);
+                at[part] = countSlowly(q, parts[part], parts[part + 1], work);
+                return;
             }
-            ++ways[way + entry];
-            return at + (two ? 2 : 1);
+            ++ways[part * stride + entry];
+            at[part] = q + (two ? 2 : 1);
         };
-        const std::byte* second = mid;
-        for (std::size_t turn = 0; mid - p >= 2 && end - second >= 2; turn ^= stride) {
-            p = step(p, begin, mid, turn);
-            second = step(second, mid, end, 2 * stride + turn);
+        while (parts[1] - at[0] >= 2 && parts[2] - at[1] >= 2 && parts[3] - at[2] >= 2 &&
+               parts[4] - at[3] >= 2) {
+            step(0);
+            step(1);
+            step(2);
+            step(3);
         }
-        countRange<ascii>(second, end, mid, end, work);
-        end = mid;  // what is left of the first half is read below
+        for (std::size_t part = 1; part < 4; ++part) {
+            countRange<ascii>(at[part], parts[part + 1], parts[part], parts[part + 1], work);
+        }
+        p = at[0];
+        end = parts[1];  // what is left of the first part is read below
         for (std::size_t i = 0; i < ways.size(); ++i) {
             work.slots[i % stride] += ways[i];
         }
