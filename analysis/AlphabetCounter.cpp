@@ -423,7 +423,7 @@ void AlphabetCounter::count(std::span<const std::byte> text, AlphabetPiece& piec
 
 void AlphabetCounter::addAsciiLetters(const std::byte* begin, const std::byte* end,
                                       Work& work) const {
-    LetterCounters counts{};
+    LetterAccumulators counts{};
     kernel_->add(std::span<const std::byte>(begin, end), counts);
     for (std::size_t letter = 0; letter < counts.size(); ++letter) {
         work.slots[letter] += static_cast<std::int64_t>(counts[letter]);
@@ -830,17 +830,37 @@ void AlphabetCounter::apply(const Work& work, std::uint64_t offset, AlphabetCoun
 bool AlphabetCounter::commit(AlphabetSeam& seam, std::span<const std::byte> text,
                              const AlphabetPiece& piece, AlphabetCounts& totals,
                              std::int64_t limit) const {
+    if (mayReach(seam, text.first(piece.headEnd), text.size(), piece, totals, limit)) {
+        return countPlainly(seam, text, totals, limit);
+    }
+    commitWhole(seam, text.first(piece.headEnd), text.size(), piece, totals);
+    return false;
+}
+
+bool AlphabetCounter::mayReach(const AlphabetSeam& seam, std::span<const std::byte> head,
+                               std::size_t size, const AlphabetPiece& piece,
+                               const AlphabetCounts& totals, std::int64_t limit) const {
+    AlphabetSeam next = seam;
+    Work join(alphabet_.size());
+    feedBytes(next, head, join, std::numeric_limits<std::int64_t>::max());
+    next.offset += head.size();
+    if (head.size() < size) {
+        flushPending(next, join);
+    }
+    return totals.total + join.peak >= limit ||
+           totals.total + join.letters + piece.counts.total + piece.slack >= limit;
+}
+
+void AlphabetCounter::commitWhole(AlphabetSeam& seam, std::span<const std::byte> head,
+                                  std::size_t size, const AlphabetPiece& piece,
+                                  AlphabetCounts& totals) const {
     // The join: the seam's pending character and cluster, continued by the piece's head.
     AlphabetSeam next = seam;
     Work join(alphabet_.size());
-    feedBytes(next, text.first(piece.headEnd), join, std::numeric_limits<std::int64_t>::max());
-    next.offset += piece.headEnd;
-    if (piece.headEnd < text.size()) {
+    feedBytes(next, head, join, std::numeric_limits<std::int64_t>::max());
+    next.offset += head.size();
+    if (head.size() < size) {
         flushPending(next, join);
-    }
-    if (totals.total + join.peak >= limit ||
-        totals.total + join.letters + piece.counts.total + piece.slack >= limit) {
-        return countPlainly(seam, text, totals, limit);
     }
     apply(join, 0, totals);
     for (std::size_t letter = 0; letter < totals.letters.size(); ++letter) {
@@ -854,13 +874,12 @@ bool AlphabetCounter::commit(AlphabetSeam& seam, std::span<const std::byte> text
     if (piece.hasBoundary) {
         next.cluster = piece.end.cluster;
     }
-    if (piece.headEnd < text.size()) {
+    if (head.size() < size) {
         next.pending = piece.end.pending;
         next.pendingSize = piece.end.pendingSize;
     }
-    next.offset = seam.offset + text.size();
+    next.offset = seam.offset + size;
     seam = std::move(next);
-    return false;
 }
 
 bool AlphabetCounter::countPlainly(AlphabetSeam& seam, std::span<const std::byte> text,

@@ -92,6 +92,13 @@ class AlphabetCounter {
                 AlphabetCounts& totals,
                 std::int64_t limit = std::numeric_limits<std::int64_t>::max()) const;
 
+    // commit() for a piece that cannot reach the limit, from only its first piece.headEnd
+    // bytes (`head`) and its size: what a reader needs to keep of a piece that waits its turn.
+    // The total rises by at most one letter a character on the way, so a piece whose bytes
+    // added to the total stay below the limit cannot reach it.
+    void commitWhole(AlphabetSeam& seam, std::span<const std::byte> head, std::size_t size,
+                     const AlphabetPiece& piece, AlphabetCounts& totals) const;
+
     // Counts `text` one character at a time from `seam` into `totals`, stopping right after the
     // character that makes totals.total reach `limit` (returning true; `seam` is then left
     // where counting stopped). The slow path near the limit, and the reference for the others.
@@ -108,6 +115,9 @@ class AlphabetCounter {
     std::uint16_t entryOf(char32_t c) const;
     std::optional<std::size_t> letterFor(char32_t c) const;
     void addCluster(std::u32string_view cluster, int sign, Work& work) const;
+    bool mayReach(const AlphabetSeam& seam, std::span<const std::byte> head, std::size_t size,
+                  const AlphabetPiece& piece, const AlphabetCounts& totals,
+                  std::int64_t limit) const;
     void feed(char32_t c, std::u32string& cluster, Work& work) const;
     int decode(const std::byte* p, const std::byte* end, char32_t& c) const;
     std::size_t feedBytes(AlphabetSeam& seam, std::span<const std::byte> text, Work& work,
