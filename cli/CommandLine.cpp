@@ -8,11 +8,13 @@
 #include <optional>
 #include <string_view>
 
+#include "Alphabet.h"
 #include "Languages.h"
 #include "LetterKernels.h"
 #include "LetterTally.h"
 #include "NumberText.h"
 #include "PathText.h"
+#include "TextEncoding.h"
 
 namespace glyphmeter::cli {
 
@@ -60,6 +62,10 @@ enum class OptionCode {
     sort,
     stats,
     language,
+    alphabet,
+    letters,
+    encoding,
+    foldAccents,
     ngrams,
     spanWords,
     top,
@@ -102,6 +108,23 @@ constexpr OptionRow optionRows[] = {
     {OptionCode::language, "--language=CODE", {},
      "that language: {languages}\n"
      "(default en)"},
+    {OptionCode::alphabet, "--alphabet=NAME", {},
+     "count the letters of that alphabet, in its order, instead\n"
+     "of A to Z: {alphabets}\n"
+     "(latin, en and nl are A to Z); the file is read as UTF-8, or\n"
+     "UTF-16 after its byte-order mark, a letter written with\n"
+     "combining marks counting as its precomposed form; --stats\n"
+     "then compares with that language"},
+    {OptionCode::letters, "--letters=LIST", {},
+     "count the characters of LIST (UTF-8) instead, in that order,\n"
+     "each with its other case"},
+    {OptionCode::encoding, "--encoding=NAME", {},
+     "read the files in that encoding: utf-8, utf-16le, utf-16be,\n"
+     "windows-1250 to windows-1254, iso-8859-1, -2, -5, -7, -9, -15,\n"
+     "koi8-r, koi8-u (a UTF-16 mark of that same encoding is skipped)"},
+    {OptionCode::foldAccents, "--fold-accents", {},
+     "count an accented letter the alphabet lacks as its base\n"
+     "letter (e for é under latin)"},
     {OptionCode::ngrams, "--ngrams=N", {},
      "count sequences of N letters instead (2 bigrams, 3 trigrams,\n"
      "4 quadgrams; 1 is the letter count above): every overlapping\n"
@@ -191,6 +214,64 @@ std::string languageCodes() {
     return codes;
 }
 
+// "latin, de, ...": the built-in alphabets.
+std::string alphabetList() {
+    std::string names;
+    for (const std::string_view name : analysis::alphabetNames()) {
+        names += (names.empty() ? "" : ", ") + std::string(name);
+    }
+    return names;
+}
+
+// What the alphabet options asked for, checked; nullopt for A to Z read as today.
+struct AlphabetRequest {
+    std::optional<std::string> name;
+    std::optional<std::string> letters;
+    std::optional<analysis::TextEncoding> encoding;
+    bool foldAccents = false;
+};
+
+std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, bool statistics,
+                                             const LanguageTable* chosenLanguage) {
+    if (request.name && request.letters) {
+        throw UsageError("--alphabet and --letters cannot be used together");
+    }
+    AlphabetChoice choice;
+    if (request.letters) {
+        try {
+            choice.counting.alphabet = analysis::customAlphabet(*request.letters);
+        } catch (const std::invalid_argument& error) {
+            throw UsageError(std::string("--letters: ") + error.what());
+        }
+        choice.name = "custom";
+    } else {
+        choice.name = request.name.value_or("latin");
+        const auto alphabet = analysis::findAlphabet(choice.name);
+        if (!alphabet) {
+            throw UsageError("unknown alphabet '" + choice.name + "' (" + alphabetList() + ")");
+        }
+        choice.counting.alphabet = *alphabet;
+        const bool aToZ = choice.name == "latin" || choice.name == "en" || choice.name == "nl";
+        if (aToZ && !request.encoding && !request.foldAccents) {
+            return std::nullopt;  // A to Z: today's reading, byte for byte
+        }
+    }
+    choice.counting.encoding = request.encoding;
+    choice.counting.foldAccents = request.foldAccents;
+    choice.statistics = statistics;
+    if (chosenLanguage != nullptr) {
+        choice.language = chosenLanguage;
+        choice.languageCode = chosenLanguage->code;
+    } else if (choice.name == "latin") {
+        choice.language = &languageTables().front();
+        choice.languageCode = choice.language->code;
+    } else {
+        choice.language = findLanguage(choice.name);
+        choice.languageCode = choice.name;
+    }
+    return choice;
+}
+
 int ngramLength(const std::string& value) {
     int length = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), length);
@@ -276,6 +357,9 @@ std::string optionHelp() {
         if (const auto at = lines.find("{languages}"); at != std::string::npos) {
             lines.replace(at, std::string_view("{languages}").size(), languageCodes());
         }
+        if (const auto at = lines.find("{alphabets}"); at != std::string::npos) {
+            lines.replace(at, std::string_view("{alphabets}").size(), alphabetList());
+        }
         for (std::size_t at = 0; (at = lines.find('\n', at)) != std::string::npos; ++at) {
             lines.insert(at + 1, continuation);
         }
@@ -293,6 +377,7 @@ Options parseCommandLine(std::vector<Argument> arguments) {
     const LanguageTable* chosenLanguage = nullptr;
     bool orderGiven = false;
     bool ngramsGiven = false;
+    AlphabetRequest alphabet;
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         Argument& argument = arguments[at];
         if (optionsEnded || !looksLikeOption(argument)) {
@@ -322,6 +407,24 @@ Options parseCommandLine(std::vector<Argument> arguments) {
                 options.report.order = sortOrder(value);
                 orderGiven = true;
                 break;
+            case OptionCode::alphabet:
+                alphabet.name = value;
+                break;
+            case OptionCode::letters:
+                alphabet.letters = value;
+                break;
+            case OptionCode::encoding:
+                alphabet.encoding = analysis::findEncoding(value);
+                if (!alphabet.encoding) {
+                    throw UsageError("unknown encoding '" + value +
+                                     "' (utf-8, utf-16le, utf-16be, windows-1250 to "
+                                     "windows-1254, iso-8859-1, -2, -5, -7, -9, -15, koi8-r, "
+                                     "koi8-u)");
+                }
+                break;
+            case OptionCode::foldAccents:
+                alphabet.foldAccents = true;
+                break;
             case OptionCode::ngrams:
                 options.ngramLength = ngramLength(value);
                 ngramsGiven = true;
@@ -346,6 +449,14 @@ Options parseCommandLine(std::vector<Argument> arguments) {
         }
     }
     checkSequenceOptions(options, ngramsGiven, orderGiven, statistics);
+    options.alphabet = alphabetChoice(alphabet, statistics, chosenLanguage);
+    if (options.ngramLength > 1 && options.alphabet) {
+        throw UsageError("--ngrams counts sequences of A–Z only; not with " +
+                         (alphabet.letters    ? std::string("--letters")
+                          : alphabet.name     ? "--alphabet=" + *alphabet.name
+                          : alphabet.encoding ? std::string("--encoding")
+                                              : std::string("--fold-accents")));
+    }
     if (chosenLanguage != nullptr && !statistics) {
         throw UsageError("--language chooses the language of --stats, which is not given");
     }

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "AlphabetKind.h"
 #include "CommandLine.h"
 #include "FileError.h"
 #include "FileNameSource.h"
@@ -262,6 +263,10 @@ int countAsAsked(Options options) {
     if (options.ngramLength > 1) {
         const analysis::NgramOptions sequences{options.ngramLength, options.spanWords};
         return countFiles(NgramKind(options.report, sequences), format, *limit, *files);
+    }
+    if (options.alphabet) {
+        return countFiles(AlphabetKind(options.report, std::move(*options.alphabet)), format,
+                          *limit, *files);
     }
     return countFiles(LetterKind(options.report), format, *limit, *files);
 }
