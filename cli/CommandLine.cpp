@@ -110,7 +110,8 @@ constexpr OptionRow optionRows[] = {
      "(default en)"},
     {OptionCode::alphabet, "--alphabet=NAME", {},
      "count the letters of that alphabet, in its order, instead\n"
-     "of A to Z: {alphabets}\n"
+     "of A to Z:\n"
+     "{alphabets}\n"
      "(latin, en and nl are A to Z); the file is read as UTF-8, or\n"
      "UTF-16 after its byte-order mark, a letter written with\n"
      "combining marks counting as its precomposed form; --stats\n"
@@ -120,8 +121,9 @@ constexpr OptionRow optionRows[] = {
      "each with its other case"},
     {OptionCode::encoding, "--encoding=NAME", {},
      "read the files in that encoding: utf-8, utf-16le, utf-16be,\n"
-     "windows-1250 to windows-1254, iso-8859-1, -2, -5, -7, -9, -15,\n"
-     "koi8-r, koi8-u (a UTF-16 mark of that same encoding is skipped)"},
+     "windows-1250 to -1254, iso-8859-1, -2, -5, -7, -9, -15,\n"
+     "koi8-r, koi8-u; it wins over a byte-order mark (a UTF-16\n"
+     "mark of that same encoding is skipped)"},
     {OptionCode::foldAccents, "--fold-accents", {},
      "count an accented letter the alphabet lacks as its base\n"
      "letter (e for é under latin)"},
@@ -214,11 +216,21 @@ std::string languageCodes() {
     return codes;
 }
 
-// "latin, de, ...": the built-in alphabets.
-std::string alphabetList() {
+// "latin, de, ...": the built-in alphabets, on lines of at most `width` characters.
+std::string alphabetList(std::size_t width = std::string::npos) {
     std::string names;
+    std::size_t lineStart = 0;
     for (const std::string_view name : analysis::alphabetNames()) {
-        names += (names.empty() ? "" : ", ") + std::string(name);
+        if (!names.empty()) {
+            names += ',';
+            if (names.size() - lineStart + 1 + name.size() + 1 > width) {
+                names += '\n';
+                lineStart = names.size();
+            } else {
+                names += ' ';
+            }
+        }
+        names += name;
     }
     return names;
 }
@@ -358,7 +370,7 @@ std::string optionHelp() {
             lines.replace(at, std::string_view("{languages}").size(), languageCodes());
         }
         if (const auto at = lines.find("{alphabets}"); at != std::string::npos) {
-            lines.replace(at, std::string_view("{alphabets}").size(), alphabetList());
+            lines.replace(at, std::string_view("{alphabets}").size(), alphabetList(60));
         }
         for (std::size_t at = 0; (at = lines.find('\n', at)) != std::string::npos; ++at) {
             lines.insert(at + 1, continuation);
@@ -505,7 +517,8 @@ std::string helpText() {
            "\n"
            "Counts the letters A to Z in each FILE, upper and lower case together, and\n"
            "shows for each letter its count and its frequency. Every other byte is read and\n"
-           "ignored.\n"
+           "ignored. With --alphabet or --letters it counts the letters of that alphabet\n"
+           "instead, reading the text as characters (UTF-8 unless told otherwise).\n"
            "With FILE '-' it reads standard input; write './-' for a file of that name.\n"
            "\n" +
            optionHelp() +
@@ -545,6 +558,16 @@ std::string helpText() {
            "      every quadgram of the letters, across spaces and punctuation, as CSV\n"
            "  find letters -name '*.txt' -print0 | glyphmeter-cli --csv --files0-from=-\n"
            "      every text file under letters, however many there are\n"
+           "  printf 'Größe Äpfel über Straße — naïve café\\n' |\n"
+           "      glyphmeter-cli --stats --alphabet=de -\n"
+           "      the German letters with Ä, Ö, Ü and ß, and chi-squared against German\n"
+           "  glyphmeter-cli --csv --alphabet=ru --encoding=koi8-r pismo.txt\n"
+           "      the 33 Russian letters of a KOI8-R file\n"
+           "  glyphmeter-cli --alphabet=el --fold-accents keimeno.txt\n"
+           "      the 24 Greek letters, accented ones counted as their base letter\n"
+           "\n"
+           "With an alphabet, invalid UTF-8 is read as U+FFFD and reported once per file on\n"
+           "standard error; the exit status stays 0.\n"
            "\n"
            "Counting stops after " +
            limit +
