@@ -14,7 +14,7 @@ std::uint64_t highBitsScalar(const std::byte* bytes) {
 }
 
 HighBitsFunction highBitsFor(const LetterKernel& kernel) {
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
     if (kernel.name != "scalar") {
         return &highBitsAvx2;
     }

@@ -15,7 +15,7 @@ namespace glyphmeter::analysis {
 using HighBitsFunction = std::uint64_t (*)(const std::byte* bytes);
 
 std::uint64_t highBitsScalar(const std::byte* bytes);
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
 std::uint64_t highBitsAvx2(const std::byte* bytes);
 #endif
 

@@ -2,7 +2,7 @@
 // attribute and used only with a vector kernel, which is chosen only where the CPU has AVX2.
 #include "NonAsciiScan.h"
 
-#ifdef GLYPHMETER_HAVE_AVX2_KERNEL
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
 
 #include <immintrin.h>
 
