@@ -812,6 +812,12 @@ void AlphabetCounter::countGenerally(std::span<const std::byte> text, AlphabetPi
     body.offset = head;
     feedBytes(body, text.subspan(head, tailStart - head), work,
               std::numeric_limits<std::int64_t>::max());
+    if (body.pendingSize > 0) {
+        // A high surrogate left over at the body's end: the tail starts with another, so this
+        // one is unpaired, as the plain loop finds when it reads on.
+        body.offset = tailStart;
+        flushPending(body, work);
+    }
     work.slack = work.peak - work.letters;
     piece.end.cluster = std::move(body.cluster);
 }

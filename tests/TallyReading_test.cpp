@@ -260,6 +260,13 @@ TEST(TallyReading, limits_over_many_block_sizes_stop_where_the_plain_loop_stops)
         {"sparse letters", sparse},
         {"utf-16le", randomUtf16(300, 43, false, true, true)},
         {"utf-16be", randomUtf16(300, 44, true)},
+        // Unpaired high surrogates, two in a row: each is one invalid sequence at any seam.
+        {"utf-16le lone surrogates", utf8Text(std::string_view("\xFF\xFE"
+                                                               "a\0\xFF\xDA\xFF\xDA"
+                                                               "b\0"
+                                                               "\x00\xD8\x00\xD8\x00\xDC"
+                                                               "c\0\xFF\xDA",
+                                                               20))},
         {"utf-8 with marks",
          utf8Text("Größe Äpfel über Straße — naïve cafe\u0301 "
                   "Съешь же ещё этих мягких французских булок "
