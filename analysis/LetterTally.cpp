@@ -43,10 +43,11 @@ class LetterCounting {
 
     std::int64_t letters(const BlockCount& count) const { return count.letters; }
 
-    void commit(int, const BlockCount& count) {
+    std::int64_t commit(int, const BlockCount& count) {
         for (int letter = 0; letter < alphabetSize; ++letter) {
             counts_[letter] += count.counts[letter];
         }
+        return count.letters;
     }
 
     // Counts the characters again up to the limit's: the block's own counts hold letters past it.

@@ -52,8 +52,9 @@ class SequenceCounting {
 
     std::int64_t letters(const BlockCount& count) const { return count.letters; }
 
-    void commit(int reader, const BlockCount& count) {
+    std::int64_t commit(int reader, const BlockCount& count) {
         carry_ = counterOf(reader).join(carry_, count.head, count.standaloneEnd);
+        return count.letters;
     }
 
     // Takes back the block's own sequences and keeps only those that end up to the limit's

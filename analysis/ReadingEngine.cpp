@@ -77,12 +77,12 @@ bool worthSecondReader(std::optional<std::uint64_t> size, const TextStart& start
 }
 
 TextStart readStart(BlockInput& input, ReaderBuffers& buffers, std::size_t blockSize,
-                    std::array<std::byte, 2>& firstBytes) {
+                    std::array<std::byte, 2>& firstBytes, bool twoByteUnits) {
     if (!input.supportsPositionedReads()) {
         return startInSequence(input, firstBytes);
     }
     const std::size_t firstRead = firstReadSize(input.size(), blockSize);
-    return startByPosition(input, buffers.forReader(0, firstRead).first(firstRead));
+    return startByPosition(input, buffers.forReader(0, firstRead).first(firstRead), twoByteUnits);
 }
 
 void runReaders(bool second, const std::function<bool()>& addReader,

@@ -10,7 +10,8 @@
 // the blocks before it to commit, so its own reader goes on at once.
 //
 // A file that starts with a UTF-16 byte-order mark is read from the byte after the mark, in blocks
-// of an even size so that no code unit straddles two of them.
+// of an even size so that no code unit straddles two of them; so is a file the policy reads as
+// two-byte units without a mark (readsTwoByteUnits()), from its first byte.
 //
 // The first block of a regular file is read before anything else and tells the form; a file whose
 // size says it fits one block is read whole by that one read, with a buffer of its own size and
@@ -28,13 +29,16 @@
 //                   counts a block as if nothing came before it; runs unlocked, on reader
 //                   `reader`'s thread, and may rewrite the block in place
 //   std::int64_t letters(const BlockCount&)
-//                   the block's letters, which the limit applies to
-//   void commit(int reader, const BlockCount&)
-//                   adds the block after everything committed before it; under the engine's lock
+//                   at most how many letters committing the block adds, which the limit
+//                   applies to (for the letter tallies exactly the block's letters)
+//   std::int64_t commit(int reader, const BlockCount&)
+//                   adds the block after everything committed before it and returns the letters
+//                   it added; under the engine's lock
 //   LimitStop commitUpToLimit(int reader, std::span<std::byte> block, const BlockCount&,
 //                             std::int64_t left)
-//                   the limit falls in this block (the one `count` saw, as it left it): commits
-//                   only its characters up to the one that brings its letters to `left`
+//                   the limit may fall in this block (the one `count` saw, as it left it):
+//                   commits only its characters up to the one that brings its letters to
+//                   `left`, or the whole block when they stay below it (`reached` false)
 //   Result result(std::int64_t letters, bool limitReached)
 //                   the tally, once every block is committed
 #pragma once
@@ -85,9 +89,21 @@ bool worthSecondReader(std::optional<std::uint64_t> size, const TextStart& start
                        std::size_t blockSize);
 
 // Reads the start of `input` (its first block where it can be read by position, into reader 0's
-// buffer; otherwise its first one or two bytes, into `firstBytes`).
+// buffer; otherwise its first one or two bytes, into `firstBytes`). `twoByteUnits`: the blocks
+// after it start on an even offset whatever the form.
 TextStart readStart(BlockInput& input, ReaderBuffers& buffers, std::size_t blockSize,
-                    std::array<std::byte, 2>& firstBytes);
+                    std::array<std::byte, 2>& firstBytes, bool twoByteUnits = false);
+
+// Whether the policy reads text of two-byte units even without a UTF-16 mark (it may say so with
+// a readsTwoByteUnits() member).
+template <class Policy>
+bool readsTwoByteUnits(const Policy& policy) {
+    if constexpr (requires { policy.readsTwoByteUnits(); }) {
+        return policy.readsTwoByteUnits();
+    } else {
+        return false;
+    }
+}
 
 // Runs `work(0)` on this thread and, when `second` and `addReader()` allow, `work(1)` on a
 // ReaderThread at the same time; returns once both have ended. No thread to be had, or no memory
@@ -107,7 +123,9 @@ class ReadingRun {
           input_(input),
           limit_(limit),
           offset_(start.offset),
-          blockSize_(start.form == TextForm::bytes ? blockSize : blockSize + blockSize % 2) {}
+          blockSize_(start.form == TextForm::bytes && !readsTwoByteUnits(policy)
+                         ? blockSize
+                         : blockSize + blockSize % 2) {}
 
     // Counts and commits the text read before the blocks; returns false when it reaches the
     // limit.
@@ -232,8 +250,7 @@ class ReadingRun {
         inFlight_ -= static_cast<std::int64_t>(blockSize_);
         for (auto next = leftForLater_.find(nextCommit_); !finished_ && next != leftForLater_.end();
              next = leftForLater_.find(nextCommit_)) {
-            policy_.commit(reader, next->second.count);
-            total_ += policy_.letters(next->second.count);
+            total_ += policy_.commit(reader, next->second.count);
             finished_ = next->second.last;
             ++nextCommit_;
             inFlight_ -= static_cast<std::int64_t>(blockSize_);
@@ -243,15 +260,15 @@ class ReadingRun {
 
     void commit(int reader, std::span<std::byte> block, const BlockCount& count) {
         const std::int64_t letters = policy_.letters(count);
-        if (!block.empty() && total_ + letters >= limit_) {
+        if (total_ + letters >= limit_) {
             const LimitStop stop = policy_.commitUpToLimit(reader, block, count, limit_ - total_);
             total_ += stop.letters;
             limitReached_ = stop.reached;
-            finished_ = true;
+            // A policy whose letters() is only a bound may find the limit beyond the block.
+            finished_ = finished_ || stop.reached;
             return;
         }
-        policy_.commit(reader, count);
-        total_ += letters;
+        total_ += policy_.commit(reader, count);
     }
 
     Policy& policy_;
@@ -286,7 +303,8 @@ auto readInFileOrder(Policy& policy, BlockInput& input, const MessageSink& showM
     ReaderBuffers ownBuffers;
     ReaderBuffers& reading = buffers ? *buffers : ownBuffers;
     std::array<std::byte, 2> firstBytes{};
-    const TextStart start = readStart(input, reading, blockSize, firstBytes);
+    const TextStart start =
+        readStart(input, reading, blockSize, firstBytes, readsTwoByteUnits(policy));
     policy.begin(start.form);
     ReadingRun<Policy> run(policy, input, limit, blockSize, start);
     if (run.commitLeadingText(start.leadingText) && !start.ended) {

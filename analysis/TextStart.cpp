@@ -40,17 +40,20 @@ std::size_t firstReadSize(std::optional<std::uint64_t> size, std::size_t blockSi
     return std::max<std::size_t>(firstRead, 2);
 }
 
-TextStart startByPosition(BlockInput& file, std::span<std::byte> buffer) {
+TextStart startByPosition(BlockInput& file, std::span<std::byte> buffer, bool twoByteUnits) {
     TextStart start;
     const std::size_t got = file.readAt(0, buffer);
     start.ended = got < buffer.size();
     start.form = markedForm(buffer.first(got));
     if (start.form == TextForm::bytes) {
-        start.leadingText = buffer.first(got);
-        start.offset = got;
+        const std::size_t whole = twoByteUnits && !start.ended ? got - got % 2 : got;
+        start.leadingText = buffer.first(whole);
+        start.offset = whole;
     } else {
         const std::size_t units = (got - 2) / 2;
-        start.leadingText = buffer.subspan(2, 2 * units);
+        // An odd last byte stays with the text when the file ends there: the letter tallies
+        // drop it, the alphabet tally reports it as an unfinished character.
+        start.leadingText = buffer.subspan(2, start.ended ? got - 2 : 2 * units);
         start.offset = 2 + 2 * units;
     }
     return start;

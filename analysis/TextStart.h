@@ -36,6 +36,7 @@ std::size_t firstReadSize(std::optional<std::uint64_t> size, std::size_t blockSi
 // A file read by position: reads its first block into `buffer` (all of a small file, whose size
 // says one read holds it) and takes the form from its first two bytes. The blocks go on where the
 // whole code units read end.
-TextStart startByPosition(BlockInput& file, std::span<std::byte> buffer);
+// `twoByteUnits`: text without a mark also ends on a whole unit unless the file ended.
+TextStart startByPosition(BlockInput& file, std::span<std::byte> buffer, bool twoByteUnits = false);
 
 }  // namespace glyphmeter::analysis::detail

@@ -8,11 +8,13 @@
 #include <optional>
 #include <string_view>
 
+#include "Alphabet.h"
 #include "Languages.h"
 #include "LetterKernels.h"
 #include "LetterTally.h"
 #include "NumberText.h"
 #include "PathText.h"
+#include "TextEncoding.h"
 
 namespace glyphmeter::cli {
 
@@ -60,6 +62,10 @@ enum class OptionCode {
     sort,
     stats,
     language,
+    alphabet,
+    letters,
+    encoding,
+    foldAccents,
     ngrams,
     spanWords,
     top,
@@ -103,6 +109,25 @@ constexpr OptionRow optionRows[] = {
     {OptionCode::language, "--language=CODE", {},
      "that language: {languages}\n"
      "(default en)"},
+    {OptionCode::alphabet, "--alphabet=NAME", {},
+     "count the letters of that alphabet, in its order, instead\n"
+     "of A to Z:\n"
+     "{alphabets}\n"
+     "(latin, en and nl are A to Z); the file is read as UTF-8, or\n"
+     "UTF-16 after its byte-order mark, a letter written with\n"
+     "combining marks counting as its precomposed form; --stats\n"
+     "then compares with that language"},
+    {OptionCode::letters, "--letters=LIST", {},
+     "count the characters of LIST (UTF-8) instead, in that order,\n"
+     "each with its other case"},
+    {OptionCode::encoding, "--encoding=NAME", {},
+     "read the files in that encoding: utf-8, utf-16le, utf-16be,\n"
+     "windows-1250 to -1254, iso-8859-1, -2, -5, -7, -9, -15,\n"
+     "koi8-r, koi8-u; it wins over a byte-order mark (a UTF-16\n"
+     "mark of that same encoding is skipped)"},
+    {OptionCode::foldAccents, "--fold-accents", {},
+     "count an accented letter the alphabet lacks as its base\n"
+     "letter (e for é under latin)"},
     {OptionCode::ngrams, "--ngrams=N", {},
      "count sequences of N letters instead (2 bigrams, 3 trigrams,\n"
      "4 quadgrams; 1 is the letter count above): every overlapping\n"
@@ -196,6 +221,74 @@ std::string languageCodes() {
     return codes;
 }
 
+// "latin, de, ...": the built-in alphabets, on lines of at most `width` characters.
+std::string alphabetList(std::size_t width = std::string::npos) {
+    std::string names;
+    std::size_t lineStart = 0;
+    for (const std::string_view name : analysis::alphabetNames()) {
+        if (!names.empty()) {
+            names += ',';
+            if (names.size() - lineStart + 1 + name.size() + 1 > width) {
+                names += '\n';
+                lineStart = names.size();
+            } else {
+                names += ' ';
+            }
+        }
+        names += name;
+    }
+    return names;
+}
+
+// What the alphabet options asked for, checked; nullopt for A to Z read as today.
+struct AlphabetRequest {
+    std::optional<std::string> name;
+    std::optional<std::string> letters;
+    std::optional<analysis::TextEncoding> encoding;
+    bool foldAccents = false;
+};
+
+std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, bool statistics,
+                                             const LanguageTable* chosenLanguage) {
+    if (request.name && request.letters) {
+        throw UsageError("--alphabet and --letters cannot be used together");
+    }
+    AlphabetChoice choice;
+    if (request.letters) {
+        try {
+            choice.counting.alphabet = analysis::customAlphabet(*request.letters);
+        } catch (const std::invalid_argument& error) {
+            throw UsageError(std::string("--letters: ") + error.what());
+        }
+        choice.name = "custom";
+    } else {
+        choice.name = request.name.value_or("latin");
+        const auto alphabet = analysis::findAlphabet(choice.name);
+        if (!alphabet) {
+            throw UsageError("unknown alphabet '" + choice.name + "' (" + alphabetList() + ")");
+        }
+        choice.counting.alphabet = *alphabet;
+        const bool aToZ = choice.name == "latin" || choice.name == "en" || choice.name == "nl";
+        if (aToZ && !request.encoding && !request.foldAccents) {
+            return std::nullopt;  // A to Z: today's reading, byte for byte
+        }
+    }
+    choice.counting.encoding = request.encoding;
+    choice.counting.foldAccents = request.foldAccents;
+    choice.statistics = statistics;
+    if (chosenLanguage != nullptr) {
+        choice.language = chosenLanguage;
+        choice.languageCode = chosenLanguage->code;
+    } else if (choice.name == "latin") {
+        choice.language = &languageTables().front();
+        choice.languageCode = choice.language->code;
+    } else {
+        choice.language = findLanguage(choice.name);
+        choice.languageCode = choice.name;
+    }
+    return choice;
+}
+
 int ngramLength(const std::string& value) {
     int length = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), length);
@@ -281,6 +374,9 @@ std::string optionHelp() {
         if (const auto at = lines.find("{languages}"); at != std::string::npos) {
             lines.replace(at, std::string_view("{languages}").size(), languageCodes());
         }
+        if (const auto at = lines.find("{alphabets}"); at != std::string::npos) {
+            lines.replace(at, std::string_view("{alphabets}").size(), alphabetList(60));
+        }
         for (std::size_t at = 0; (at = lines.find('\n', at)) != std::string::npos; ++at) {
             lines.insert(at + 1, continuation);
         }
@@ -298,6 +394,7 @@ Options parseCommandLine(std::vector<Argument> arguments) {
     const LanguageTable* chosenLanguage = nullptr;
     bool orderGiven = false;
     bool ngramsGiven = false;
+    AlphabetRequest alphabet;
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         Argument& argument = arguments[at];
         if (optionsEnded || !looksLikeOption(argument)) {
@@ -326,6 +423,24 @@ Options parseCommandLine(std::vector<Argument> arguments) {
             case OptionCode::sort:
                 options.report.order = sortOrder(value);
                 orderGiven = true;
+                break;
+            case OptionCode::alphabet:
+                alphabet.name = value;
+                break;
+            case OptionCode::letters:
+                alphabet.letters = value;
+                break;
+            case OptionCode::encoding:
+                alphabet.encoding = analysis::findEncoding(value);
+                if (!alphabet.encoding) {
+                    throw UsageError("unknown encoding '" + value +
+                                     "' (utf-8, utf-16le, utf-16be, windows-1250 to "
+                                     "windows-1254, iso-8859-1, -2, -5, -7, -9, -15, koi8-r, "
+                                     "koi8-u)");
+                }
+                break;
+            case OptionCode::foldAccents:
+                alphabet.foldAccents = true;
                 break;
             case OptionCode::ngrams:
                 options.ngramLength = ngramLength(value);
@@ -363,6 +478,17 @@ Options parseCommandLine(std::vector<Argument> arguments) {
     // Without --ngrams, --merge learns the kind of count from its files.
     if (!options.merge || ngramsGiven) {
         checkSequenceOptions(options, ngramsGiven, orderGiven, statistics);
+    }
+    options.alphabet = alphabetChoice(alphabet, statistics, chosenLanguage);
+    if (options.merge && options.alphabet) {
+        throw UsageError("--merge adds up counts of the letters A–Z or their sequences only");
+    }
+    if (options.ngramLength > 1 && options.alphabet) {
+        throw UsageError("--ngrams counts sequences of A–Z only; not with " +
+                         (alphabet.letters    ? std::string("--letters")
+                          : alphabet.name     ? "--alphabet=" + *alphabet.name
+                          : alphabet.encoding ? std::string("--encoding")
+                                              : std::string("--fold-accents")));
     }
     if (chosenLanguage != nullptr && !statistics) {
         throw UsageError("--language chooses the language of --stats, which is not given");
@@ -414,7 +540,8 @@ std::string helpText() {
            "\n"
            "Counts the letters A to Z in each FILE, upper and lower case together, and\n"
            "shows for each letter its count and its frequency. Every other byte is read and\n"
-           "ignored.\n"
+           "ignored. With --alphabet or --letters it counts the letters of that alphabet\n"
+           "instead, reading the text as characters (UTF-8 unless told otherwise).\n"
            "With FILE '-' it reads standard input; write './-' for a file of that name.\n"
            "\n" +
            optionHelp() +
@@ -466,6 +593,16 @@ std::string helpText() {
            "      every text file under letters, however many there are\n"
            "  glyphmeter-cli --merge --sort=count part1.json part2.json\n"
            "      the letters of both runs together, the most frequent first\n"
+           "  printf 'Größe Äpfel über Straße — naïve café\\n' |\n"
+           "      glyphmeter-cli --stats --alphabet=de -\n"
+           "      the German letters with Ä, Ö, Ü and ß, and chi-squared against German\n"
+           "  glyphmeter-cli --csv --alphabet=ru --encoding=koi8-r pismo.txt\n"
+           "      the 33 Russian letters of a KOI8-R file\n"
+           "  glyphmeter-cli --alphabet=el --fold-accents keimeno.txt\n"
+           "      the 24 Greek letters, accented ones counted as their base letter\n"
+           "\n"
+           "With an alphabet, invalid UTF-8 is read as U+FFFD and reported once per file on\n"
+           "standard error; the exit status stays 0.\n"
            "\n"
            "Counting stops after " +
            limit +

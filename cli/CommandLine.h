@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "AlphabetKind.h"
 #include "Reports.h"
 
 namespace glyphmeter::cli {
@@ -29,6 +30,9 @@ struct Options {
     bool merge = false;
     bool ngramsGiven = false;
     bool orderGiven = false;
+    // --alphabet beyond A to Z, --letters, --encoding or --fold-accents: the letters of that
+    // alphabet are counted instead of A to Z.
+    std::optional<AlphabetChoice> alphabet;
     std::vector<Argument> files;  // in the order given; "-" stands for standard input
     // --files0-from: the list of NUL-ended names to count instead of `files` ("-": standard input).
     std::optional<std::filesystem::path> fileList;
@@ -46,7 +50,9 @@ class UsageError : public std::runtime_error {
 // value, both formats, no file, standard input named more than once, or FILE arguments together
 // with --files0-from.
 // --ngrams=N with N from 2 to 4 lists sequences by count unless --sort is given, and rules out
-// --stats; --top needs such an N, and --span-words needs --ngrams.
+// --stats and the alphabet options; --top needs such an N, and --span-words needs --ngrams.
+// --alphabet names a built-in alphabet, --letters lists one (not both); unknown alphabets and
+// encodings, an empty list and a letter listed twice are usage errors.
 // --merge rules out --span-words (the JSON does not say how it was counted) and leaves the checks
 // that depend on the kind of count to the run, which learns it from the files.
 // The FILE arguments are moved into the options, so ten thousand names are held once.

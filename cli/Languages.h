@@ -17,6 +17,8 @@ struct LanguageTable {
     // The per cent published for the language's other letters (ä, é, ß, ...), none of which the
     // tally counts; zeros fill the rest. With them the published figures make 100.
     std::array<double, 12> otherLettersPercent;
+    // Those letters, lower case, in the order of otherLettersPercent (UTF-8).
+    std::string_view otherLetters;
 };
 
 // English first, the default.

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "AlphabetKind.h"
 #include <nlohmann/json.hpp>
 
 #include "CommandLine.h"
@@ -484,6 +485,10 @@ int countAsAsked(Options options) {
     if (options.ngramLength > 1) {
         const analysis::NgramOptions sequences{options.ngramLength, options.spanWords};
         return countFiles(NgramKind(options.report, sequences), format, *limit, *files);
+    }
+    if (options.alphabet) {
+        return countFiles(AlphabetKind(options.report, std::move(*options.alphabet)), format,
+                          *limit, *files);
     }
     return countFiles(LetterKind(options.report), format, *limit, *files);
 }

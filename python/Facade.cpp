@@ -146,7 +146,10 @@ Counts tally(BlockInput& input, const CountOptions& options, analysis::ReaderBuf
             input, analysis::NgramOptions{options.ngramLength, options.spanWords}, ignoreMessage,
             options.limit, analysis::detail::defaultBlockSize, analysis::detail::readerThreads(),
             &buffers);
-        counts.counts.assign(sequences.counts.begin(), sequences.counts.end());
+        counts.counts.assign(analysis::ngramSlots(options.ngramLength), 0);
+        for (const analysis::NgramCount& sequence : sequences.counts) {
+            counts.counts[sequence.index] = sequence.count;
+        }
         counts.total = sequences.totalNgrams;
         counts.limitReached = sequences.limitReached;
     }
@@ -293,7 +296,12 @@ std::vector<std::uint32_t> listedOrder(const Counts& counts) {
         const auto order = cli::letterOrder(letterTotals(counts), cli::SortOrder::alphabetical);
         return {order.begin(), order.end()};
     }
-    return cli::ngramOrder(ngramCounts(counts), cli::SortOrder::byCount, 0);
+    std::vector<std::uint32_t> order;
+    for (const cli::ListedNgram& sequence :
+         cli::ngramOrder(ngramCounts(counts), cli::SortOrder::byCount, 0)) {
+        order.push_back(sequence.index);
+    }
+    return order;
 }
 
 std::string keyName(std::uint32_t index, int ngramLength) {

@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "AlphabetTally.h"
 #include "InputFile.h"
 #include "LetterTally.h"
 #include "NgramTally.h"
@@ -149,6 +151,38 @@ inline analysis::NgramTally referenceNgrams(std::span<const std::byte> bytes,
     }
     tally.counts = sparseOf(counts);
     return tally;
+}
+
+struct ReferenceAlphabet {
+    analysis::AlphabetCounts counts;
+    bool limitReached = false;
+    std::size_t bytesRead = 0;  // where the loop stopped: the end of the limit's character
+};
+
+// The alphabet counter's one-character-at-a-time loop over the whole text, the encoding and the
+// byte-order mark chosen as the alphabet tally chooses them.
+inline ReferenceAlphabet referenceAlphabet(std::span<const std::byte> bytes,
+                                           const analysis::AlphabetOptions& options,
+                                           std::int64_t limit = analysis::letterLimit) {
+    using analysis::TextEncoding;
+    std::optional<TextEncoding> marked;
+    if (bytes.size() >= 2 && bytes[0] == std::byte{0xFF} && bytes[1] == std::byte{0xFE}) {
+        marked = TextEncoding::utf16LittleEndian;
+    } else if (bytes.size() >= 2 && bytes[0] == std::byte{0xFE} && bytes[1] == std::byte{0xFF}) {
+        marked = TextEncoding::utf16BigEndian;
+    }
+    const TextEncoding encoding = options.encoding.value_or(marked.value_or(TextEncoding::utf8));
+    const std::size_t skip = marked && encoding == *marked ? 2 : 0;
+    const analysis::AlphabetCounter counter(options.alphabet, encoding, options.foldAccents);
+    ReferenceAlphabet result;
+    result.counts = counter.emptyCounts();
+    analysis::AlphabetSeam seam = counter.start(skip);
+    result.limitReached = counter.countPlainly(seam, bytes.subspan(skip), result.counts, limit);
+    if (!result.limitReached) {
+        counter.finish(seam, result.counts);
+    }
+    result.bytesRead = static_cast<std::size_t>(seam.offset);
+    return result;
 }
 
 // Seeded bytes over all 256 values, with letters made common enough to matter.

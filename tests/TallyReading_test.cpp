@@ -9,12 +9,16 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "AlphabetTally.h"
 #include "FileBlockInput.h"
 #include "FileError.h"
 #include "InputFile.h"
@@ -43,6 +47,13 @@ struct Found {
     bool operator==(const Found&) const = default;
 };
 
+void PrintTo(const Found& found, std::ostream* out) {
+    *out << "letters " << found.totalLetters << (found.limitReached ? " (limit)" : "") << ":";
+    for (const std::uint32_t count : found.counts) {
+        *out << ' ' << count;
+    }
+}
+
 Found found(const LetterTally& tally) {
     return {{tally.letterCounts.begin(), tally.letterCounts.end()},
             tally.totalLetters,
@@ -54,6 +65,17 @@ Found found(const NgramTally& tally) {
             tally.limitReached};
 }
 
+Found found(const AlphabetCounts& counts, bool limitReached) {
+    // The invalid sequences and the first one's offset ride along as two more counts.
+    Found result{{counts.letters.begin(), counts.letters.end()},
+                 static_cast<std::int32_t>(counts.total),
+                 limitReached};
+    result.counts.push_back(static_cast<std::uint32_t>(counts.invalidSequences));
+    result.counts.push_back(
+        counts.firstInvalid ? static_cast<std::uint32_t>(*counts.firstInvalid + 1) : 0);
+    return result;
+}
+
 struct Tally {
     std::string name;
     std::function<Found(detail::BlockInput&, const MessageSink&, std::int32_t limit,
@@ -63,7 +85,30 @@ struct Tally {
     // Whether a test may run it for every limit: the larger sequence tables cost too much to
     // clear thousands of times.
     bool everyLimit = false;
+    // Where the plain loop stops reading for the limit; the A-to-Z loop's where not given.
+    std::function<std::size_t(std::span<const std::byte>, std::int32_t limit)> bytesRead;
 };
+
+Tally alphabet(std::string name, std::optional<TextEncoding> encoding, bool foldAccents) {
+    const auto options = std::make_shared<AlphabetOptions>(
+        AlphabetOptions{*findAlphabet(name), encoding, foldAccents});
+    return {"alphabet " + name + (encoding ? " " + std::string(encodingName(*encoding)) : "") +
+                (foldAccents ? " folding accents" : ""),
+            [options](detail::BlockInput& input, const MessageSink& sink, std::int32_t limit,
+                      std::size_t blockSize, int threads) {
+                const AlphabetTally tally =
+                    detail::tallyAlphabet(input, *options, sink, limit, blockSize, threads);
+                return found(tally.counts, tally.limitReached);
+            },
+            [options](std::span<const std::byte> bytes, std::int32_t limit) {
+                const auto expected = testing::referenceAlphabet(bytes, *options, limit);
+                return found(expected.counts, expected.limitReached);
+            },
+            true,
+            [options](std::span<const std::byte> bytes, std::int32_t limit) {
+                return testing::referenceAlphabet(bytes, *options, limit).bytesRead;
+            }};
+}
 
 Tally sequences(NgramOptions options) {
     return {"sequences of " + std::to_string(options.length) + (options.spanWords ? " across" : ""),
@@ -74,7 +119,8 @@ Tally sequences(NgramOptions options) {
             [options](std::span<const std::byte> bytes, std::int32_t limit) {
                 return found(testing::referenceNgrams(bytes, options, limit));
             },
-            options.length == 2};
+            options.length == 2,
+            {}};
 }
 
 const std::vector<Tally>& everyTally() {
@@ -87,13 +133,18 @@ const std::vector<Tally>& everyTally() {
          [](std::span<const std::byte> bytes, std::int32_t limit) {
              return found(testing::referenceTally(bytes, limit).tally);
          },
-         true},
+         true,
+         {}},
         sequences({2, false}),
         sequences({2, true}),
         sequences({3, false}),
         sequences({3, true}),
         sequences({4, false}),
         sequences({4, true}),
+        alphabet("ru", std::nullopt, false),
+        alphabet("de", std::nullopt, true),
+        alphabet("fr", TextEncoding::windows1252, false),
+        alphabet("el", TextEncoding::utf16LittleEndian, false),
     };
     return tallies;
 }
@@ -157,7 +208,9 @@ TEST(TallyReading, failing_and_shrinking_inputs_give_the_plain_loops_results_or_
                         "limit " + std::to_string(limit) + " failing at " + std::to_string(failAt));
                     // The end of the block holding the character the limit stops at: in sequence
                     // the blocks start after the first byte, read alone for the mark.
-                    const std::size_t read = testing::referenceTally(bytes, limit).bytesRead;
+                    const std::size_t read = tally.bytesRead
+                                                 ? tally.bytesRead(bytes, limit)
+                                                 : testing::referenceTally(bytes, limit).bytesRead;
                     const std::uint64_t stopsIn = limit == letterLimit ? ScriptedInput::never
                                                   : reading.positioned
                                                       ? ((read - 1) / block + 1) * block
@@ -188,6 +241,11 @@ TEST(TallyReading, failing_and_shrinking_inputs_give_the_plain_loops_results_or_
     EXPECT_EQ(runningThreads(threadsBefore), threadsBefore);
 }
 
+std::vector<std::byte> utf8Text(std::string_view text) {
+    const auto* begin = reinterpret_cast<const std::byte*>(text.data());
+    return {begin, begin + text.size()};
+}
+
 // Small blocks put block seams and the seam between the two readers' blocks everywhere in a few
 // hundred bytes; odd ones make the blocks of UTF-16 text even, so the limit falls on either byte
 // of a unit and no unit is split; blocks of 4096 make the counters split a block into stretches.
@@ -203,6 +261,17 @@ TEST(TallyReading, limits_over_many_block_sizes_stop_where_the_plain_loop_stops)
         {"sparse letters", sparse},
         {"utf-16le", randomUtf16(300, 43, false, true, true)},
         {"utf-16be", randomUtf16(300, 44, true)},
+        // Unpaired high surrogates, two in a row: each is one invalid sequence at any seam.
+        {"utf-16le lone surrogates", utf8Text(std::string_view("\xFF\xFE"
+                                                               "a\0\xFF\xDA\xFF\xDA"
+                                                               "b\0"
+                                                               "\x00\xD8\x00\xD8\x00\xDC"
+                                                               "c\0\xFF\xDA",
+                                                               20))},
+        {"utf-8 with marks",
+         utf8Text("Größe Äpfel über Straße — naïve cafe\u0301 "
+                  "Съешь же ещё этих мягких французских булок "
+                  "Ξεσκεπάζω την ψυχοφθόρα βδελυγμία ε\u0301\xF0\x9F\x98\x80\xC3")},
     };
     for (const Tally& tally : everyTally()) {
         for (const auto& [name, bytes] : texts) {

@@ -45,6 +45,18 @@ TEST(CommandLineToolOnWindows, non_ascii_file_name_is_counted_and_named) {
               "glyphmeter-cli: " + missing + ": " + systemText(ERROR_FILE_NOT_FOUND) + "\n");
 }
 
+// The letters come from the wide command line, so none is lost to the ANSI code page, and are
+// written as UTF-8, as on other systems.
+TEST(CommandLineToolOnWindows, letters_given_as_wide_arguments_are_counted_and_shown) {
+    TempDir dir;
+    const auto file = dir.write("greek.txt", "αβγ ΑΩ 日");
+    const ProcessResult csv = cli({"--csv", "--letters=αω日é", utf8(file)});
+    EXPECT_EQ(csv.exitStatus, 0) << csv.standardError;
+    EXPECT_EQ(csv.standardOutput,
+              "letter,count,frequency\nα,2,0.5000\nω,1,0.2500\n日,1,0.2500\n"
+              "é,0,0.0000\n");
+}
+
 TEST(CommandLineToolOnWindows, unreadable_files_exit_1_with_the_system_reason) {
     TempDir dir;
     const auto locked = dir.write("locked.txt", "abc");

@@ -1,6 +1,7 @@
 // libFuzzer target: every kernel the CPU supports, on bytes and on UTF-16 units in both byte
 // orders, and the letter and sequence tallies, with the block size, reader count, limit,
-// byte-order mark and sequence options the input picks, must agree with the character-at-a-time
+// byte-order mark and sequence options the input picks, and the alphabet tally with the alphabet,
+// encoding and accent folding the input picks, must agree with the character-at-a-time
 // references on arbitrary bytes.
 #include <unistd.h>
 
@@ -8,9 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "AlphabetTally.h"
 #include "FileBlockInput.h"
 #include "InputFile.h"
 #include "LetterKernels.h"
@@ -99,6 +102,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sequences.totalLetters != expectedSequences.totalLetters ||
         sequences.limitReached != expectedSequences.limitReached ||
         messages != (expectedSequences.limitReached ? 1 : 0)) {
+        std::abort();
+    }
+
+    // The letters of an alphabet, decoded from the encoding the input picks, read the same way.
+    using analysis::TextEncoding;
+    static const char* const names[] = {"de", "ru", "el", "pl", "tr", "fr"};
+    static const std::optional<TextEncoding> encodings[] = {std::nullopt,
+                                                            TextEncoding::utf8,
+                                                            TextEncoding::utf16LittleEndian,
+                                                            TextEncoding::utf16BigEndian,
+                                                            TextEncoding::windows1251,
+                                                            TextEncoding::iso8859_7};
+    const analysis::AlphabetOptions alphabet{*analysis::findAlphabet(names[data[0] % 6]),
+                                             encodings[data[1] % 6], (data[2] & 1) != 0};
+    const auto expectedAlphabet = testing::referenceAlphabet(bytes, alphabet, limit);
+    auto third = analysis::InputFile::open(scratchFile());
+    analysis::detail::FileBlockInput alphabetInput(third);
+    messages = 0;
+    const auto letters = analysis::detail::tallyAlphabet(
+        alphabetInput, alphabet, [&](const std::string&) { ++messages; }, limit, blockSize,
+        threads);
+    const auto& want = expectedAlphabet.counts;
+    if (letters.counts.letters != want.letters || letters.counts.total != want.total ||
+        letters.counts.invalidSequences != want.invalidSequences ||
+        letters.counts.firstInvalid != want.firstInvalid ||
+        letters.limitReached != expectedAlphabet.limitReached ||
+        messages != (expectedAlphabet.limitReached ? 1 : 0)) {
         std::abort();
     }
     return 0;
