@@ -49,13 +49,17 @@ std::size_t displayWidth(std::string_view utf8);
 class AlphabetKind : public CountKind {
   public:
     using Counts = AlphabetTotals;
+    using Kept = analysis::ReaderBuffers;
 
     AlphabetKind(const ReportOptions& options, AlphabetChoice choice);
 
     Counts count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
                  std::int32_t limit, analysis::ReaderBuffers& buffers) const;
     Counts emptyTotal() const;
-    static bool countsOneAtATime() { return false; }
+    // A file's counts are one 64-bit count per letter of the alphabet.
+    static std::size_t countsBytes(const Counts& counts) {
+        return counts.letters.capacity() * sizeof(std::int64_t);
+    }
 
     static std::string_view csvColumns() { return "letter,count,frequency"; }
     void rows(const Counts& counts, const ReportRow& row) const;
