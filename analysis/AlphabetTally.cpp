@@ -40,17 +40,18 @@ class AlphabetCounting {
         : options_(options), limit_(limit) {}
 
     void begin(TextForm form) {
-        const std::optional<TextEncoding> marked =
-            form == TextForm::utf16LittleEndian ? std::optional(TextEncoding::utf16LittleEndian)
-            : form == TextForm::utf16BigEndian  ? std::optional(TextEncoding::utf16BigEndian)
-                                                : std::nullopt;
+        // A UTF-16 byte-order mark, and the encoding it names.
+        const bool marked = form != TextForm::bytes;
+        const TextEncoding markedEncoding = form == TextForm::utf16BigEndian
+                                                ? TextEncoding::utf16BigEndian
+                                                : TextEncoding::utf16LittleEndian;
         const TextEncoding encoding =
-            options_.encoding.value_or(marked.value_or(TextEncoding::utf8));
+            options_.encoding.value_or(marked ? markedEncoding : TextEncoding::utf8);
         counter_.emplace(options_.alphabet, encoding, options_.foldAccents);
         totals_ = counter_->emptyCounts();
         seam_ = counter_->start(marked ? 2 : 0);
         prefix_ = {};
-        if (marked && encoding != *marked) {
+        if (marked && encoding != markedEncoding) {
             // The engine has stepped over the mark; under another encoding it is text, read in
             // front of the first block.
             static constexpr std::array littleEndian{std::byte{0xFF}, std::byte{0xFE}};
