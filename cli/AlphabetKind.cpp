@@ -53,10 +53,6 @@ std::string statisticText(std::optional<double> value, std::string_view none) {
         std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::fixed, 4).ptr);
 }
 
-std::int32_t scaled(double quotient, double scale) {
-    return static_cast<std::int32_t>(std::nearbyint(quotient * scale));
-}
-
 // "UTF-8", "WINDOWS-1252": the encoding as the message on invalid sequences names it.
 std::string shownEncoding(analysis::TextEncoding encoding) {
     std::string name(analysis::encodingName(encoding));
@@ -166,14 +162,9 @@ AlphabetKind::Figures AlphabetKind::figures(const AlphabetTotals& counts) const 
         figures.maxFrequencyText = analysis::plainNumberText(std::int64_t{0});
         return figures;
     }
-    // As the letter kind works them out (LetterTotals.cpp): the quotient first, then scaled.
-    const double total = static_cast<double>(counts.total);
-    for (std::size_t letter = 0; letter < counts.letters.size(); ++letter) {
-        const double quotient = static_cast<double>(counts.letters[letter]) / total;
-        figures.frequency[letter] = scaled(quotient, 10000.0);
-        figures.bar[letter] = scaled(quotient, 1000.0);
-        figures.maxFrequency = std::max(figures.maxFrequency, quotient);
-    }
+    // As the letter kind works them out: the quotient first, then scaled.
+    figures.maxFrequency =
+        frequencyFigures(counts.letters, counts.total, figures.frequency, figures.bar);
     figures.maxFrequencyText = analysis::plainNumberText(figures.maxFrequency);
     return figures;
 }

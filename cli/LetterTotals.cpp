@@ -33,20 +33,31 @@ void LetterTotals::add(const LetterTotals& other) {
     limitReached = limitReached || other.limitReached;
 }
 
+double frequencyFigures(std::span<const std::int64_t> counts, std::int64_t total,
+                        std::span<std::int32_t> frequency, std::span<std::int32_t> bar) {
+    double maxFrequency = 0;
+    if (total <= 0) {
+        return maxFrequency;
+    }
+    // Every count and total converts to double exactly (they stay far below 2^53).
+    const double letters = static_cast<double>(total);
+    for (std::size_t letter = 0; letter < counts.size(); ++letter) {
+        const double quotient = static_cast<double>(counts[letter]) / letters;
+        frequency[letter] = scaled(quotient, 10000.0);
+        bar[letter] = scaled(quotient, 1000.0);
+        maxFrequency = std::max(maxFrequency, quotient);
+    }
+    return maxFrequency;
+}
+
 LetterFigures letterFigures(const LetterTotals& counts) {
     LetterFigures figures;
     if (counts.total <= 0) {
         figures.maxFrequencyText = analysis::plainNumberText(std::int64_t{0});
         return figures;
     }
-    // Every count and total converts to double exactly (they stay far below 2^53).
-    const double total = static_cast<double>(counts.total);
-    for (int letter = 0; letter < analysis::letterCount; ++letter) {
-        const double quotient = static_cast<double>(counts.letters[letter]) / total;
-        figures.frequencyFigures[letter] = scaled(quotient, 10000.0);
-        figures.barFigures[letter] = scaled(quotient, 1000.0);
-        figures.maxFrequency = std::max(figures.maxFrequency, quotient);
-    }
+    figures.maxFrequency = frequencyFigures(counts.letters, counts.total, figures.frequencyFigures,
+                                            figures.barFigures);
     figures.maxFrequencyText = analysis::plainNumberText(figures.maxFrequency);
     return figures;
 }

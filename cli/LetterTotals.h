@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "LetterTally.h"
@@ -34,6 +35,12 @@ struct LetterFigures {
 };
 
 LetterFigures letterFigures(const LetterTotals& counts);
+
+// The same figures for the letters of any alphabet: writes each count's ten-thousandths to
+// `frequency` and thousandths to `bar` (both as long as `counts`) and returns the largest
+// quotient; with a `total` of 0 or less writes nothing and returns 0.
+double frequencyFigures(std::span<const std::int64_t> counts, std::int64_t total,
+                        std::span<std::int32_t> frequency, std::span<std::int32_t> bar);
 
 enum class SortOrder { alphabetical, byCount };
 

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "AlphabetKind.h"
 #include <nlohmann/json.hpp>
+#include "AlphabetKind.h"
 
 #include "CommandLine.h"
 #include "FileError.h"
@@ -410,14 +410,22 @@ int sequenceLengthOf(const nlohmann::json& report) {
     return static_cast<int>(value);
 }
 
-// --merge: the kind of count is --ngrams's when given, else the first FILE's.
-int mergeAsAsked(Options options) {
-    std::optional<FileQueue> files;
+// The FILEs of the command line or of --files0-from; nullopt, said on standard error, when the
+// list cannot be opened.
+std::optional<FileQueue> openFiles(Options& options) {
     try {
-        files.emplace(options.fileList ? FileNameSource::fromList(*options.fileList)
-                                       : FileNameSource(std::move(options.files)));
+        return FileQueue(options.fileList ? FileNameSource::fromList(*options.fileList)
+                                          : FileNameSource(std::move(options.files)));
     } catch (const analysis::FileError& error) {
         reportProblem(error.displayPath(), error.reason());
+        return std::nullopt;
+    }
+}
+
+// --merge: the kind of count is --ngrams's when given, else the first FILE's.
+int mergeAsAsked(Options options) {
+    std::optional<FileQueue> files = openFiles(options);
+    if (!files) {
         return exitFailure;
     }
     try {
@@ -473,12 +481,8 @@ int countAsAsked(Options options) {
         reportProblem(kernelVariable, problem);
         return exitUsage;
     }
-    std::optional<FileQueue> files;
-    try {
-        files.emplace(options.fileList ? FileNameSource::fromList(*options.fileList)
-                                       : FileNameSource(std::move(options.files)));
-    } catch (const analysis::FileError& error) {
-        reportProblem(error.displayPath(), error.reason());
+    std::optional<FileQueue> files = openFiles(options);
+    if (!files) {
         return exitFailure;
     }
     const OutputFormat format = options.report.format;
