@@ -843,16 +843,24 @@ bool AlphabetCounter::commit(AlphabetSeam& seam, std::span<const std::byte> text
     return false;
 }
 
-bool AlphabetCounter::mayReach(const AlphabetSeam& seam, std::span<const std::byte> head,
-                               std::size_t size, const AlphabetPiece& piece,
-                               const AlphabetCounts& totals, std::int64_t limit) const {
-    AlphabetSeam next = seam;
+// What the seam's pending character and cluster make with the piece's first bytes, `head`, of
+// `size` in all; `next` is the seam moved past them.
+AlphabetCounter::Work AlphabetCounter::joinHead(AlphabetSeam& next, std::span<const std::byte> head,
+                                                std::size_t size) const {
     Work join(alphabet_.size());
     feedBytes(next, head, join, std::numeric_limits<std::int64_t>::max());
     next.offset += head.size();
     if (head.size() < size) {
         flushPending(next, join);
     }
+    return join;
+}
+
+bool AlphabetCounter::mayReach(const AlphabetSeam& seam, std::span<const std::byte> head,
+                               std::size_t size, const AlphabetPiece& piece,
+                               const AlphabetCounts& totals, std::int64_t limit) const {
+    AlphabetSeam next = seam;
+    const Work join = joinHead(next, head, size);
     return totals.total + join.peak >= limit ||
            totals.total + join.letters + piece.counts.total + piece.slack >= limit;
 }
@@ -862,12 +870,7 @@ void AlphabetCounter::commitWhole(AlphabetSeam& seam, std::span<const std::byte>
                                   AlphabetCounts& totals) const {
     // The join: the seam's pending character and cluster, continued by the piece's head.
     AlphabetSeam next = seam;
-    Work join(alphabet_.size());
-    feedBytes(next, head, join, std::numeric_limits<std::int64_t>::max());
-    next.offset += head.size();
-    if (head.size() < size) {
-        flushPending(next, join);
-    }
+    const Work join = joinHead(next, head, size);
     apply(join, 0, totals);
     for (std::size_t letter = 0; letter < totals.letters.size(); ++letter) {
         totals.letters[letter] += piece.counts.letters[letter];

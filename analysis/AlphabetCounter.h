@@ -115,6 +115,7 @@ class AlphabetCounter {
     std::uint16_t entryOf(char32_t c) const;
     std::optional<std::size_t> letterFor(char32_t c) const;
     void addCluster(std::u32string_view cluster, int sign, Work& work) const;
+    Work joinHead(AlphabetSeam& next, std::span<const std::byte> head, std::size_t size) const;
     bool mayReach(const AlphabetSeam& seam, std::span<const std::byte> head, std::size_t size,
                   const AlphabetPiece& piece, const AlphabetCounts& totals,
                   std::int64_t limit) const;
