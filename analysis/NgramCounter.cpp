@@ -160,6 +160,30 @@ inline Slot<N> slotOfDigits(const std::uint8_t* digits) {
     }
 }
 
+// Moves the slots of the runs of N digits that are letters alone (the sequences) to the front
+// of `slots`, in order, and returns how many there are. `digits` are the digits the slots were
+// made of: slot i is that of digits i to i+N-1; at most a stretch (4,096) of them. Without a
+// branch, as about half the runs of a text are not sequences.
+template <int N>
+std::size_t keepSequences(const std::uint8_t* digits, Slot<N>* slots, std::size_t size) {
+    // First which runs are sequences, as vector code; then the moves, one add each.
+    constexpr std::size_t stretch = 4096;
+    alignas(64) std::uint8_t sequence[stretch];
+    for (std::size_t i = 0; i < size; ++i) {
+        std::uint8_t highest = digits[i];
+        for (int k = 1; k < N; ++k) {
+            highest = digits[i + k] > highest ? digits[i + k] : highest;
+        }
+        sequence[i] = highest < notALetter ? 1 : 0;
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        slots[kept] = slots[i];
+        kept += sequence[i];
+    }
+    return kept;
+}
+
 // Counts the sequences at `slots`, listing each slot at its first count, without a branch: the
 // list is as long as the distinct sequences, which is what taking the counts then costs.
 template <int N>
@@ -179,11 +203,14 @@ void countListing(std::uint32_t* table, const Slot<N>* slots, std::size_t size, 
 // counting. The digits and slots have no dependence from one character to the next and run as
 // vector code; the counting is one increment per sequence. The last N-1 digits of a stretch lead
 // the next one.
-// With `listing`, every slot is listed in `touched` at its first count; a separate instance so
-// that the loops for a large text, which lists nothing, compile as they would alone.
-template <int N, bool spanWords, bool listing>
+// While `touched` is given, the runs that are not sequences are dropped and every slot left is
+// listed in it at its first count, so that the list (and taking the counts) is as long as the
+// text's distinct sequences; once the list passes `listBound` it is dropped (set to null) and
+// the rest of the text is counted without listing, each run's slot incremented without a test.
+template <int N, bool spanWords>
 NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_t size,
-                      PackLettersFunction pack, std::int64_t& letters, Touched* touched) {
+                      PackLettersFunction pack, std::int64_t& letters, Touched*& touched,
+                      std::size_t listBound) {
     constexpr std::size_t stretch = 4096;
     constexpr std::size_t carried = N - 1;
     alignas(64) std::uint8_t digits[carried + stretch + 8];
@@ -214,8 +241,11 @@ NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_
         for (std::size_t i = 0; i < written; ++i) {
             slots[i] = slotOfDigits<N>(digits + i);
         }
-        if constexpr (listing) {
-            countListing<N>(table, slots, written, *touched);
+        if (touched != nullptr && touched->size() > listBound) {
+            touched = nullptr;
+        }
+        if (touched != nullptr) {
+            countListing<N>(table, slots, keepSequences<N>(digits, slots, written), *touched);
         } else {
             for (std::size_t i = 0; i < written; ++i) {
                 ++table[slots[i]];
@@ -352,11 +382,25 @@ void NgramCounter::FreeTable::operator()(std::uint32_t* table) const noexcept {
     std::free(table);
 }
 
-Touched* NgramCounter::touchedFor(std::size_t more) {
-    // Past a quarter of the table, listing costs more than the walk it saves.
-    if (listing_ && touched_.size() + more > tableSize_ / 4) {
-        listing_ = false;
-        touched_.clear();
+std::size_t NgramCounter::listBound() const {
+    return tableSize_ / 4;
+}
+
+void NgramCounter::stopListing() {
+    listing_ = false;
+    touched_.clear();
+}
+
+Touched* NgramCounter::touchedFor(std::size_t more, std::size_t chars) {
+    // Past a quarter of the table's slots, listing costs more than the walk it saves; and for a
+    // text longer than the table, the walk costs little beside counting it, while listing slows
+    // every count a little.
+    if (listing_ && (touched_.size() + more > listBound() ||
+                     listedChars_ + chars > listedCharsBound * tableSize_)) {
+        stopListing();
+    }
+    if (listing_) {
+        listedChars_ += chars;
     }
     return listing_ ? &touched_ : nullptr;
 }
@@ -377,14 +421,15 @@ NgramState NgramCounter::count(std::span<const std::byte> text) {
 }
 
 NgramState NgramCounter::count(std::span<const std::byte> text, std::int64_t& letters) {
-    Touched* const touched = touchedFor(text.size());
-    return dispatch(options_, [&]<int N, bool spanWords>() {
-        return touched != nullptr
-                   ? countPiece<N, spanWords, true>(table_.get(), bytesOf(text), text.size(), pack_,
-                                                    letters, touched)
-                   : countPiece<N, spanWords, false>(table_.get(), bytesOf(text), text.size(),
-                                                     pack_, letters, nullptr);
+    Touched* touched = touchedFor(0, text.size());
+    const NgramState end = dispatch(options_, [&]<int N, bool spanWords>() {
+        return countPiece<N, spanWords>(table_.get(), bytesOf(text), text.size(), pack_, letters,
+                                        touched, listBound());
     });
+    if (listing_ && touched == nullptr) {
+        stopListing();
+    }
+    return end;
 }
 
 NgramState NgramCounter::join(NgramState before, std::span<const std::byte> text,
@@ -392,7 +437,7 @@ NgramState NgramCounter::join(NgramState before, std::span<const std::byte> text
     return dispatch(options_, [&]<int N, bool spanWords>() {
         return analysis::join<N, spanWords>(table_.get(), before, bytesOf(text), text.size(),
                                             standaloneEnd,
-                                            touchedFor(static_cast<std::size_t>(N - 1)));
+                                            touchedFor(static_cast<std::size_t>(N - 1), 0));
     });
 }
 
@@ -412,7 +457,7 @@ NgramState NgramCounter::join(NgramState before, const NgramHead& head, NgramSta
 NgramState NgramCounter::countPlainly(NgramState state, std::span<const std::byte> text, int sign) {
     return dispatch(options_, [&]<int N, bool spanWords>() {
         return analysis::countPlainly<N, spanWords>(table_.get(), state, bytesOf(text), text.size(),
-                                                    sign, touchedFor(text.size()));
+                                                    sign, touchedFor(text.size(), 0));
     });
 }
 
@@ -420,7 +465,7 @@ void NgramCounter::addAndClear(NgramCounter& other) {
     std::uint32_t* const from = other.table_.get();
     std::uint32_t* const to = table_.get();
     if (other.listing_) {
-        Touched* const touched = touchedFor(other.touched_.size());
+        Touched* const touched = touchedFor(other.touched_.size(), 0);
         for (const std::uint32_t slot : other.touched_) {
             if (from[slot] != 0) {
                 to[slot] += from[slot];
@@ -435,11 +480,11 @@ void NgramCounter::addAndClear(NgramCounter& other) {
             to[slot] += from[slot];
         }
         std::memset(from, 0, other.tableSize_ * sizeof(std::uint32_t));
-        listing_ = false;
-        touched_.clear();
+        stopListing();
     }
     other.touched_.clear();
     other.listing_ = true;
+    other.listedChars_ = 0;
 }
 
 void NgramCounter::addTo(std::span<std::uint32_t> counts) const {
@@ -481,6 +526,7 @@ std::vector<NgramCount> NgramCounter::take() {
     });
     touched_.clear();
     listing_ = true;
+    listedChars_ = 0;
     return counts;
 }
 
@@ -494,6 +540,7 @@ void NgramCounter::clear() {
     }
     touched_.clear();
     listing_ = true;
+    listedChars_ = 0;
 }
 
 }  // namespace glyphmeter::analysis

@@ -16,7 +16,8 @@
 // take() hands the counts on and leaves the counter as new, so one counter serves file after
 // file. While little has been counted the counter keeps a list of the slots it touched, so taking
 // a small text's counts costs what its sequences cost, not a walk over the 27^4 slots of the
-// quadgram table; past a quarter of the table it stops listing and take() walks the table.
+// quadgram table. Once a quarter of the table's slots are listed, or the text counted is longer
+// than the table, it stops listing and take() walks the table.
 #pragma once
 
 #include <array>
@@ -106,8 +107,14 @@ class NgramCounter {
         void operator()(std::uint32_t* table) const noexcept;
     };
 
-    // The list to record `more` touched slots in, or null once it would pass its bound.
-    std::vector<std::uint32_t>* touchedFor(std::size_t more);
+    // The list to record `more` touched slots in, counting `chars` characters, or null once
+    // either would pass its bound.
+    std::vector<std::uint32_t>* touchedFor(std::size_t more, std::size_t chars);
+    std::size_t listBound() const;
+    void stopListing();
+
+    // Listing stops before more than this many times the table's slots in characters are counted.
+    static constexpr std::size_t listedCharsBound = 2;
 
     NgramOptions options_;
     std::size_t (*pack_)(const std::uint8_t*, std::size_t, std::uint8_t*);
@@ -119,6 +126,7 @@ class NgramCounter {
     // Every slot that left 0 since the last take() (some more than once), while `listing_`.
     std::vector<std::uint32_t> touched_;
     bool listing_ = true;
+    std::size_t listedChars_ = 0;  // characters counted while listing
 };
 
 // The state before any text, for sequences of `length` letters.

@@ -83,16 +83,51 @@ std::size_t NgramCounts::heapBytes() const {
            wide_.capacity() * sizeof(std::uint64_t);
 }
 
+namespace {
+
+// Orders `listed`, which is in index order, by count, highest first, keeping index order among
+// equal counts. A file's counts are small, so a counting sort over them costs what the sequences
+// cost; larger counts (a total's) take a comparison sort.
+void orderByCount(std::vector<ListedNgram>& listed, std::size_t shown) {
+    std::uint64_t largest = 0;
+    for (const ListedNgram& entry : listed) {
+        largest = std::max(largest, entry.count);
+    }
+    if (largest <= 4 * listed.size() + 1024) {
+        // starts[c]: where the entries with count c begin, counting down from the largest.
+        std::vector<std::uint32_t> starts(static_cast<std::size_t>(largest) + 2, 0);
+        for (const ListedNgram& entry : listed) {
+            ++starts[static_cast<std::size_t>(largest - entry.count) + 1];
+        }
+        for (std::size_t i = 1; i < starts.size(); ++i) {
+            starts[i] += starts[i - 1];
+        }
+        std::vector<ListedNgram> ordered(listed.size());
+        for (const ListedNgram& entry : listed) {
+            ordered[starts[static_cast<std::size_t>(largest - entry.count)]++] = entry;
+        }
+        listed.swap(ordered);
+        return;
+    }
+    // Indexes run alphabetically, so they settle equal counts.
+    const auto before = [](const ListedNgram& a, const ListedNgram& b) {
+        return a.count != b.count ? a.count > b.count : a.index < b.index;
+    };
+    if (shown == listed.size()) {
+        std::sort(listed.begin(), listed.end(), before);
+    } else {
+        std::partial_sort(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(shown),
+                          listed.end(), before);
+    }
+}
+
+}  // namespace
+
 std::vector<ListedNgram> ngramOrder(const NgramCounts& counts, SortOrder order, std::size_t top) {
     std::vector<ListedNgram> listed = counts.listed();
     const std::size_t shown = top == 0 ? listed.size() : std::min(top, listed.size());
     if (order == SortOrder::byCount) {
-        // Indexes run alphabetically, so they settle equal counts.
-        const auto before = [](const ListedNgram& a, const ListedNgram& b) {
-            return a.count != b.count ? a.count > b.count : a.index < b.index;
-        };
-        std::partial_sort(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(shown),
-                          listed.end(), before);
+        orderByCount(listed, shown);
     }
     listed.resize(shown);
     return listed;

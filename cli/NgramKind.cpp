@@ -25,6 +25,27 @@ std::string countText(std::uint64_t count) {
     return decimal(static_cast<std::int64_t>(count));
 }
 
+// Each sequence's frequency, written once for a run of equal counts: listed by count, most of a
+// file's sequences share their count with the one before.
+class FrequencyTexts {
+  public:
+    explicit FrequencyTexts(std::int64_t total) : total_(total) {}
+    const std::optional<std::string>& of(std::uint64_t count) {
+        if (!last_ || count != lastCount_) {
+            text_ = sixDecimals(count, total_);
+            lastCount_ = count;
+            last_ = true;
+        }
+        return text_;
+    }
+
+  private:
+    std::int64_t total_;
+    std::uint64_t lastCount_ = 0;
+    bool last_ = false;
+    std::optional<std::string> text_;
+};
+
 }  // namespace
 
 std::string_view ngramKind(int length) {
@@ -47,12 +68,13 @@ NgramCounts NgramKind::count(analysis::InputFile& input, const analysis::Message
 void NgramKind::table(const NgramCounts& counts, ReportSink& out) const {
     const std::vector<ListedNgram> order = ngramOrder(counts, options_.order, options_.top);
     const std::uint64_t largest = counts.largest();
+    FrequencyTexts frequency(counts.total());
     out.add(padLeft(ngramKind(counts.length()), 8) + padLeft("Count", 13) +
             padLeft("Frequency", 12) + "\n");
     for (const auto& [index, count] : order) {
         std::string line = padLeft(ngramName(index, counts.length()), 8) +
                            padLeft(countText(count), 13) +
-                           padLeft(sixDecimals(count, counts.total()).value_or(""), 12);
+                           padLeft(frequency.of(count).value_or(""), 12);
         // Scaled to the most frequent sequence, which gets the letters' full bar.
         const auto length = static_cast<std::size_t>(
             std::nearbyint(static_cast<double>(barColumns) * static_cast<double>(count) /
@@ -67,9 +89,11 @@ void NgramKind::table(const NgramCounts& counts, ReportSink& out) const {
 }
 
 void NgramKind::rows(const NgramCounts& counts, const ReportRow& row) const {
+    FrequencyTexts frequency(counts.total());
     for (const auto& [index, count] : ngramOrder(counts, options_.order, options_.top)) {
+        const std::optional<std::string>& text = frequency.of(count);
         row(ngramName(index, counts.length()), static_cast<std::int64_t>(count),
-            sixDecimals(count, counts.total()).value_or(""));
+            text ? std::string_view(*text) : std::string_view());
     }
 }
 
@@ -88,12 +112,12 @@ void NgramKind::jsonObject(std::string_view name, const NgramCounts& counts,
         return;
     }
     out.add(inner + "\"ngrams\": [\n");
+    FrequencyTexts frequency(counts.total());
     for (std::size_t i = 0; i < order.size(); ++i) {
         const std::uint64_t count = order[i].count;
         out.add(inner + "  {\"ngram\": \"" + ngramName(order[i].index, counts.length()) +
-                "\", \"count\": " + countText(count) +
-                ", \"frequency\": " + sixDecimals(count, counts.total()).value_or("null") + "}" +
-                (i + 1 < order.size() ? ",\n" : "\n"));
+                "\", \"count\": " + countText(count) + ", \"frequency\": " +
+                frequency.of(count).value_or("null") + "}" + (i + 1 < order.size() ? ",\n" : "\n"));
     }
     out.add(inner + "]\n" + outer + "}");
 }
