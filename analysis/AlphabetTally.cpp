@@ -189,8 +189,8 @@ AlphabetTally tallyAlphabet(InputFile& file, const AlphabetOptions& options,
 
 AlphabetTally detail::tallyAlphabet(BlockInput& input, const AlphabetOptions& options,
                                     const MessageSink& showMessage, std::int32_t limit,
-                                    std::size_t blockSize, int threads) {
-    return countAlphabet(input, options, showMessage, limit, blockSize, threads, nullptr);
+                                    std::size_t blockSize, int threads, ReaderBuffers* buffers) {
+    return countAlphabet(input, options, showMessage, limit, blockSize, threads, buffers);
 }
 
 }  // namespace glyphmeter::analysis

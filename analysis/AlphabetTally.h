@@ -44,10 +44,11 @@ AlphabetTally tallyAlphabet(InputFile& file, const AlphabetOptions& options,
 
 namespace detail {
 
-// With its reading made explicit, so tests can cover many blocks with small files.
+// With its reading made explicit, so tests can cover many blocks with small files, and callers
+// can read from something other than a file (or look between blocks whether to stop).
 AlphabetTally tallyAlphabet(BlockInput& input, const AlphabetOptions& options,
                             const MessageSink& showMessage, std::int32_t limit,
-                            std::size_t blockSize, int threads);
+                            std::size_t blockSize, int threads, ReaderBuffers* buffers = nullptr);
 
 }  // namespace detail
 

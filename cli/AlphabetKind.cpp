@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "CsvField.h"
+#include "FileBlockInput.h"
 #include "FrequencyFigures.h"
 #include "JsonString.h"
 #include "LetterKind.h"
@@ -138,8 +139,16 @@ AlphabetTotals AlphabetKind::emptyTotal() const {
 AlphabetTotals AlphabetKind::count(analysis::InputFile& input,
                                    const analysis::MessageSink& showMessage, std::int32_t limit,
                                    analysis::ReaderBuffers& buffers) const {
-    const analysis::AlphabetTally tally =
-        analysis::tallyAlphabet(input, choice_.counting, showMessage, limit, &buffers);
+    analysis::detail::FileBlockInput blocks(input);
+    return count(blocks, showMessage, limit, buffers);
+}
+
+AlphabetTotals AlphabetKind::count(analysis::detail::BlockInput& input,
+                                   const analysis::MessageSink& showMessage, std::int32_t limit,
+                                   analysis::ReaderBuffers& buffers) const {
+    const analysis::AlphabetTally tally = analysis::detail::tallyAlphabet(
+        input, choice_.counting, showMessage, limit, analysis::detail::defaultBlockSize,
+        analysis::detail::readerThreads(), &buffers);
     AlphabetTotals counts;
     counts.letters = tally.counts.letters;
     counts.total = tally.counts.total;

@@ -53,8 +53,14 @@ class AlphabetKind : public CountKind {
 
     AlphabetKind(const ReportOptions& options, AlphabetChoice choice);
 
+    // Counts one file; `showMessage` receives the limit's message, then a line on the invalid
+    // sequences when there were any.
     Counts count(analysis::InputFile& input, const analysis::MessageSink& showMessage,
                  std::int32_t limit, analysis::ReaderBuffers& buffers) const;
+    // The same for any input read block by block (bytes in memory, or reads that may stop).
+    Counts count(analysis::detail::BlockInput& input, const analysis::MessageSink& showMessage,
+                 std::int32_t limit, analysis::ReaderBuffers& buffers) const;
+    const AlphabetChoice& choice() const { return choice_; }
     Counts emptyTotal() const;
     // A file's counts are one 64-bit count per letter of the alphabet.
     static std::size_t countsBytes(const Counts& counts) {

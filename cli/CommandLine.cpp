@@ -240,13 +240,7 @@ std::string alphabetList(std::size_t width = std::string::npos) {
     return names;
 }
 
-// What the alphabet options asked for, checked; nullopt for A to Z read as today.
-struct AlphabetRequest {
-    std::optional<std::string> name;
-    std::optional<std::string> letters;
-    std::optional<analysis::TextEncoding> encoding;
-    bool foldAccents = false;
-};
+}  // namespace
 
 std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, bool statistics,
                                              const LanguageTable* chosenLanguage) {
@@ -288,6 +282,30 @@ std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, boo
     }
     return choice;
 }
+
+analysis::TextEncoding encodingNamed(const std::string& name) {
+    const auto encoding = analysis::findEncoding(name);
+    if (!encoding) {
+        throw UsageError("unknown encoding '" + name +
+                         "' (utf-8, utf-16le, utf-16be, windows-1250 to "
+                         "windows-1254, iso-8859-1, -2, -5, -7, -9, -15, koi8-r, "
+                         "koi8-u)");
+    }
+    return *encoding;
+}
+
+void refuseSequencesOfAlphabet(int ngramLength, const AlphabetRequest& request,
+                               const std::optional<AlphabetChoice>& choice) {
+    if (ngramLength > 1 && choice) {
+        throw UsageError("--ngrams counts sequences of A–Z only; not with " +
+                         (request.letters    ? std::string("--letters")
+                          : request.name     ? "--alphabet=" + *request.name
+                          : request.encoding ? std::string("--encoding")
+                                             : std::string("--fold-accents")));
+    }
+}
+
+namespace {
 
 int ngramLength(const std::string& value) {
     int length = 0;
@@ -431,13 +449,7 @@ Options parseCommandLine(std::vector<Argument> arguments) {
                 alphabet.letters = value;
                 break;
             case OptionCode::encoding:
-                alphabet.encoding = analysis::findEncoding(value);
-                if (!alphabet.encoding) {
-                    throw UsageError("unknown encoding '" + value +
-                                     "' (utf-8, utf-16le, utf-16be, windows-1250 to "
-                                     "windows-1254, iso-8859-1, -2, -5, -7, -9, -15, koi8-r, "
-                                     "koi8-u)");
-                }
+                alphabet.encoding = encodingNamed(value);
                 break;
             case OptionCode::foldAccents:
                 alphabet.foldAccents = true;
@@ -483,13 +495,7 @@ Options parseCommandLine(std::vector<Argument> arguments) {
     if (options.merge && options.alphabet) {
         throw UsageError("--merge adds up counts of the letters A–Z or their sequences only");
     }
-    if (options.ngramLength > 1 && options.alphabet) {
-        throw UsageError("--ngrams counts sequences of A–Z only; not with " +
-                         (alphabet.letters    ? std::string("--letters")
-                          : alphabet.name     ? "--alphabet=" + *alphabet.name
-                          : alphabet.encoding ? std::string("--encoding")
-                                              : std::string("--fold-accents")));
-    }
+    refuseSequencesOfAlphabet(options.ngramLength, alphabet, options.alphabet);
     if (chosenLanguage != nullptr && !statistics) {
         throw UsageError("--language chooses the language of --stats, which is not given");
     }

@@ -58,6 +58,26 @@ class UsageError : public std::runtime_error {
 // The FILE arguments are moved into the options, so ten thousand names are held once.
 Options parseCommandLine(std::vector<Argument> arguments);
 
+// What the alphabet options ask for, as given.
+struct AlphabetRequest {
+    std::optional<std::string> name;     // --alphabet
+    std::optional<std::string> letters;  // --letters (UTF-8)
+    std::optional<analysis::TextEncoding> encoding;
+    bool foldAccents = false;
+};
+
+// The alphabet `request` asks for, with --stats and --language (`chosenLanguage`, or nullptr);
+// nullopt when it is A to Z read as without alphabet options (latin, en or nl, no encoding, no
+// folding). Throws UsageError for both a name and letters, an unknown name, or a list of letters
+// customAlphabet refuses.
+std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, bool statistics,
+                                             const LanguageTable* chosenLanguage);
+// The encoding --encoding=NAME names; UsageError listing the known ones otherwise.
+analysis::TextEncoding encodingNamed(const std::string& name);
+// Throws UsageError when sequences (ngramLength above 1) are asked of an alphabet beyond A to Z.
+void refuseSequencesOfAlphabet(int ngramLength, const AlphabetRequest& request,
+                               const std::optional<AlphabetChoice>& choice);
+
 bool readsStandardInput(const Argument& file);
 bool readsStandardInput(const std::filesystem::path& file);
 
