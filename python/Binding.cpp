@@ -4,8 +4,10 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,22 +57,39 @@ py::object osError(const FileFailure& failure) {
     return py::reinterpret_borrow<py::object>(PyExc_OSError)(number, failure.reason(), filename);
 }
 
-CountOptions countOptions(int ngramLength, bool spanWords, std::int32_t limit) {
+CountOptions checkedOptions(int ngramLength, bool spanWords, std::int32_t limit,
+                            const std::string& alphabet, const std::optional<std::string>& letters,
+                            bool foldAccents, const std::optional<std::string>& encoding) {
     if (ngramLength < 1 || ngramLength > 4) {
         throw py::value_error("ngram_length must be from 1 to 4");
     }
     if (limit < 1 || limit > defaultLetterLimit()) {
         throw py::value_error("limit must be from 1 to " + std::to_string(defaultLetterLimit()));
     }
-    return CountOptions{ngramLength, spanWords, limit};
+    try {
+        return countOptions(ngramLength, spanWords, limit,
+                            AlphabetRequest{alphabet, letters, encoding, foldAccents});
+    } catch (const OptionError& error) {
+        throw py::value_error(error.what());
+    }
 }
 
 std::string pathBytes(const py::bytes& path) {
     return std::string(path);
 }
 
-// The slot of `key` ("E", "TH"), or -1 when it names no key of these counts.
+// The slot of `key` ("E", "TH", "Ä"), or -1 when it names no key of these counts. A letter of an
+// alphabet is also found by any character that counts as it ("ä" for "Ä").
 long slotOf(const Counts& counts, const std::string& key) {
+    if (counts.alphabet) {
+        const std::vector<std::string> names = letterNames(counts);
+        const auto at = std::find(names.begin(), names.end(), key);
+        if (at != names.end()) {
+            return static_cast<long>(at - names.begin());
+        }
+        const auto letter = letterOf(counts, py::str(key).cast<std::u32string>());
+        return letter ? static_cast<long>(*letter) : -1;
+    }
     if (static_cast<int>(key.size()) != counts.ngramLength) {
         return -1;
     }
@@ -87,17 +106,42 @@ long slotOf(const Counts& counts, const std::string& key) {
 py::list items(const Counts& counts) {
     py::list listed;
     for (const std::uint32_t index : listedOrder(counts)) {
-        listed.append(py::make_tuple(keyName(index, counts.ngramLength), counts.counts[index]));
+        listed.append(py::make_tuple(keyName(counts, index), counts.counts[index]));
     }
     return listed;
 }
 
-Counts fromItems(int ngramLength, const py::iterable& pairs, bool limitReached) {
-    Counts counts = emptyCounts(ngramLength);
+// Counts of A to Z (alphabet None) or of the alphabet of that name from (key, count) pairs; a
+// custom alphabet's letters are the keys, in their order.
+Counts fromItems(int ngramLength, const py::iterable& pairs, bool limitReached,
+                 const std::optional<std::string>& alphabet, std::uint64_t invalidSequences) {
+    std::vector<std::pair<std::string, std::int64_t>> listed;
     for (const py::handle pair : pairs) {
-        const auto [key, count] = pair.cast<std::pair<std::string, std::int64_t>>();
+        listed.push_back(pair.cast<std::pair<std::string, std::int64_t>>());
+    }
+    Counts counts;
+    if (alphabet) {
+        if (ngramLength != 1) {
+            throw py::value_error("an alphabet's counts are of single letters");
+        }
+        std::vector<std::string> letters;
+        if (*alphabet == "custom") {
+            for (const auto& [key, count] : listed) {
+                letters.push_back(key);
+            }
+        }
+        try {
+            counts = emptyAlphabetCounts(*alphabet, letters);
+        } catch (const OptionError& error) {
+            throw py::value_error(error.what());
+        }
+    } else {
+        counts = emptyCounts(ngramLength);
+    }
+    for (const auto& [key, count] : listed) {
         const long slot = slotOf(counts, key);
-        if (slot < 0) {
+        if (slot < 0 ||
+            (counts.alphabet && keyName(counts, static_cast<std::uint32_t>(slot)) != key)) {
             throw py::value_error("'" + key + "' is not a key of these counts");
         }
         if (count < 0) {
@@ -107,17 +151,36 @@ Counts fromItems(int ngramLength, const py::iterable& pairs, bool limitReached) 
         counts.total += count;
     }
     counts.limitReached = limitReached;
+    counts.invalidSequences = invalidSequences;
     return counts;
 }
 
+// An alphabet's counts keep its name and, for a custom one, its letters; A to Z their name.
 py::tuple pickled(const Counts& counts) {
     const py::bytes raw(reinterpret_cast<const char*>(counts.counts.data()),
                         counts.counts.size() * sizeof(std::uint64_t));
-    return py::make_tuple(counts.ngramLength, raw, counts.total, counts.limitReached);
+    const py::object letters = counts.alphabet && counts.alphabetName == "custom"
+                                   ? py::object(py::cast(letterNames(counts)))
+                                   : py::none();
+    return py::make_tuple(counts.ngramLength, raw, counts.total, counts.limitReached,
+                          counts.alphabetName, counts.alphabet != nullptr, letters,
+                          counts.invalidSequences);
 }
 
 Counts unpickled(const py::tuple& state) {
-    Counts counts = emptyCounts(state[0].cast<int>());
+    if (state.size() != 8) {
+        throw py::value_error("not the state of counts");
+    }
+    Counts counts;
+    const std::string name = state[4].cast<std::string>();
+    if (state[5].cast<bool>()) {
+        const auto letters = state[6].is_none() ? std::vector<std::string>()
+                                                : state[6].cast<std::vector<std::string>>();
+        counts = emptyAlphabetCounts(name, letters);
+    } else {
+        counts = emptyCounts(state[0].cast<int>());
+        counts.alphabetName = name;
+    }
     const std::string raw = state[1].cast<std::string>();
     if (raw.size() != counts.counts.size() * sizeof(std::uint64_t)) {
         throw py::value_error("not the state of counts");
@@ -125,6 +188,7 @@ Counts unpickled(const py::tuple& state) {
     std::memcpy(counts.counts.data(), raw.data(), raw.size());
     counts.total = state[2].cast<std::int64_t>();
     counts.limitReached = state[3].cast<bool>();
+    counts.invalidSequences = state[7].cast<std::uint64_t>();
     return counts;
 }
 
@@ -159,14 +223,35 @@ PYBIND11_MODULE(_glyphmeter, module) {
     module.attr("LETTER_LIMIT") = defaultLetterLimit();
     module.def("processor_count", &processorCount, "How many processors this process may run on.");
 
+    py::class_<CountOptions>(module, "Options",
+                             "Counting options checked as glyphmeter-cli checks its own.")
+        .def(py::init(&checkedOptions), py::arg("ngram_length"), py::arg("span_words"),
+             py::arg("limit"), py::arg("alphabet") = "latin", py::arg("letters") = py::none(),
+             py::arg("fold_accents") = false, py::arg("encoding") = py::none(),
+             "ValueError with glyphmeter-cli's message for options it refuses.")
+        .def_readonly("ngram_length", &CountOptions::ngramLength)
+        .def_readonly("alphabet", &CountOptions::alphabetName);
+
     py::class_<Counts>(module, "Counts",
-                       "The counts of letters (ngram_length 1) or of letter sequences.")
-        .def(py::init(&emptyCounts), py::arg("ngram_length") = 1, "Zero counts.")
+                       "The counts of letters (ngram_length 1), of an alphabet's letters, or of "
+                       "letter sequences.")
+        .def(py::init(py::overload_cast<int>(&emptyCounts)), py::arg("ngram_length") = 1,
+             "Zero counts of A to Z or sequences.")
+        .def(py::init(py::overload_cast<const CountOptions&>(&emptyCounts)), py::arg("options"),
+             "Zero counts of what the options count.")
         .def_readonly("ngram_length", &Counts::ngramLength)
+        .def_readonly("alphabet", &Counts::alphabetName)
+        .def_property_readonly(
+            "is_alphabet", [](const Counts& counts) { return counts.alphabet != nullptr; },
+            "Counted as an alphabet (alphabet options given), not as A to Z bytes.")
         .def_readonly("total", &Counts::total)
         .def_readonly("limit_reached", &Counts::limitReached)
+        .def_readonly("invalid_sequences", &Counts::invalidSequences)
+        .def_readonly("warning", &Counts::warning)
+        .def("letters", &letterNames, "The letters as shown, in order.")
         .def("items", &items,
-             "(key, count) pairs as glyphmeter-cli lists them: A to Z, or sequences by count.")
+             "(key, count) pairs as glyphmeter-cli lists them: the letters in order, or "
+             "sequences by count.")
         .def(
             "count",
             [](const Counts& counts, const std::string& key) {
@@ -177,13 +262,14 @@ PYBIND11_MODULE(_glyphmeter, module) {
                 return counts.counts[static_cast<std::size_t>(slot)];
             },
             py::arg("key"), "The count of one key, such as 'E' or 'TH'; KeyError for others.")
+        .def("same_kind", &sameKind, py::arg("other"), "Whether other's counts can be added.")
         .def(
             "add",
             [](Counts& sum, const Counts& other) {
                 try {
                     add(sum, other);
                 } catch (const std::invalid_argument&) {
-                    throw py::value_error("cannot add counts of different sequence lengths");
+                    throw py::value_error("cannot add counts of different kinds");
                 }
             },
             py::arg("other"), "Adds other's counts into these.")
@@ -195,30 +281,30 @@ PYBIND11_MODULE(_glyphmeter, module) {
             },
             py::arg("name"), "glyphmeter-cli's --json text for a file of that name, as bytes.")
         .def_static("from_items", &fromItems, py::arg("ngram_length"), py::arg("items"),
-                    py::arg("limit_reached"))
+                    py::arg("limit_reached"), py::arg("alphabet") = py::none(),
+                    py::arg("invalid_sequences") = 0)
         .def("__eq__",
              [](const Counts& a, const Counts& b) {
-                 return a.ngramLength == b.ngramLength && a.total == b.total &&
-                        a.limitReached == b.limitReached && a.counts == b.counts;
+                 return sameKind(a, b) && a.alphabetName == b.alphabetName && a.total == b.total &&
+                        a.limitReached == b.limitReached &&
+                        a.invalidSequences == b.invalidSequences && a.counts == b.counts;
              })
         .def(py::pickle(&pickled, &unpickled));
 
     module.def(
         "count_file",
-        [](const py::bytes& path, int ngramLength, bool spanWords, std::int32_t limit) {
-            const CountOptions options = countOptions(ngramLength, spanWords, limit);
+        [](const py::bytes& path, const CountOptions& options) {
             const std::string file = pathBytes(path);
             const StopRequest request = stopRequest();
             const py::gil_scoped_release unlocked;
             return countFile(file, options, request);
         },
-        py::arg("path"), py::arg("ngram_length"), py::arg("span_words"), py::arg("limit"),
+        py::arg("path"), py::arg("options"),
         "Counts the file at path (bytes); OSError with the reason when it cannot be read.");
 
     module.def(
         "count_bytes",
-        [](const py::object& data, int ngramLength, bool spanWords, std::int32_t limit) {
-            const CountOptions options = countOptions(ngramLength, spanWords, limit);
+        [](const py::object& data, const CountOptions& options) {
             Py_buffer view;
             if (PyObject_GetBuffer(data.ptr(), &view, PyBUF_SIMPLE) != 0) {
                 throw py::error_already_set();
@@ -231,14 +317,12 @@ PYBIND11_MODULE(_glyphmeter, module) {
             const py::gil_scoped_release unlocked;
             return countBytes(bytes, options, request);
         },
-        py::arg("data"), py::arg("ngram_length"), py::arg("span_words"), py::arg("limit"),
+        py::arg("data"), py::arg("options"),
         "Counts a bytes-like object as the contents of a file.");
 
     module.def(
         "count_files",
-        [](const std::vector<py::bytes>& paths, int ngramLength, bool spanWords, std::int32_t limit,
-           int workers) {
-            const CountOptions options = countOptions(ngramLength, spanWords, limit);
+        [](const std::vector<py::bytes>& paths, const CountOptions& options, int workers) {
             std::vector<std::string> files;
             files.reserve(paths.size());
             for (const py::bytes& path : paths) {
@@ -260,7 +344,6 @@ PYBIND11_MODULE(_glyphmeter, module) {
             }
             return results;
         },
-        py::arg("paths"), py::arg("ngram_length"), py::arg("span_words"), py::arg("limit"),
-        py::arg("workers"),
+        py::arg("paths"), py::arg("options"), py::arg("workers"),
         "Counts the files side by side; a list of Counts or OSError, in the order given.");
 }

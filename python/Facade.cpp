@@ -13,6 +13,8 @@
 #include <thread>
 #include <utility>
 
+#include "AlphabetKind.h"
+#include "CommandLine.h"
 #include "FileBlockInput.h"
 #include "FileError.h"
 #include "InOrder.h"
@@ -26,8 +28,22 @@
 #include "NgramTally.h"
 #include "ReaderBuffers.h"
 #include "Reports.h"
+#include "UnicodeTables.h"
 
 namespace glyphmeter::python {
+
+struct AlphabetCounting {
+    explicit AlphabetCounting(cli::AlphabetChoice choice) : kind(jsonReport(), std::move(choice)) {}
+
+    static cli::ReportOptions jsonReport() {
+        cli::ReportOptions report;
+        report.format = cli::OutputFormat::json;
+        return report;
+    }
+
+    // Counts files as glyphmeter-cli's alphabet kind does, and writes their JSON.
+    const cli::AlphabetKind kind;
+};
 
 namespace {
 
@@ -130,10 +146,67 @@ class MemoryInput final : public BlockInput {
     std::uint64_t position_ = 0;
 };
 
+// glyphmeter-cli's message, its options named as the Python keywords: "--fold-accents" becomes
+// "fold_accents", "--alphabet=de" "alphabet=de".
+std::string keywordWording(std::string_view message) {
+    std::string text;
+    for (std::size_t at = 0; at < message.size();) {
+        if (message.compare(at, 2, "--") == 0 && at + 2 < message.size() &&
+            message[at + 2] >= 'a' && message[at + 2] <= 'z') {
+            at += 2;
+            while (at < message.size() &&
+                   ((message[at] >= 'a' && message[at] <= 'z') || message[at] == '-')) {
+                text += message[at] == '-' ? '_' : message[at];
+                ++at;
+            }
+        } else {
+            text += message[at++];
+        }
+    }
+    return text;
+}
+
+Counts alphabetCounts(const cli::AlphabetTotals& totals, std::string name,
+                      std::shared_ptr<const AlphabetCounting> alphabet) {
+    Counts counts;
+    counts.alphabetName = std::move(name);
+    counts.alphabet = std::move(alphabet);
+    counts.counts.assign(totals.letters.begin(), totals.letters.end());
+    counts.total = totals.total;
+    counts.invalidSequences = totals.invalidSequences;
+    counts.limitReached = totals.limitReached;
+    return counts;
+}
+
+cli::AlphabetTotals alphabetTotals(const Counts& counts) {
+    cli::AlphabetTotals totals;
+    totals.letters.assign(counts.counts.begin(), counts.counts.end());
+    totals.total = counts.total;
+    totals.invalidSequences = counts.invalidSequences;
+    totals.limitReached = counts.limitReached;
+    return totals;
+}
+
 Counts tally(BlockInput& input, const CountOptions& options, analysis::ReaderBuffers& buffers) {
     const analysis::MessageSink ignoreMessage = [](const std::string&) {};
+    if (options.alphabet) {
+        // The limit is told by limitReached; what is left is the line on invalid sequences.
+        const std::string limitText = analysis::limitMessage(options.limit);
+        std::string warning;
+        const analysis::MessageSink keepWarning = [&](const std::string& message) {
+            if (message != limitText) {
+                warning = message;
+            }
+        };
+        Counts counts =
+            alphabetCounts(options.alphabet->kind.count(input, keepWarning, options.limit, buffers),
+                           options.alphabetName, options.alphabet);
+        counts.warning = std::move(warning);
+        return counts;
+    }
     Counts counts;
     counts.ngramLength = options.ngramLength;
+    counts.alphabetName = options.alphabetName;
     if (options.ngramLength == 1) {
         const analysis::LetterTally letters = analysis::detail::tallyLetters(
             input, ignoreMessage, options.limit, analysis::detail::defaultBlockSize,
@@ -217,6 +290,104 @@ FileFailure::FileFailure(std::string path, std::string reason, int errorNumber)
       reason_(std::move(reason)),
       errorNumber_(errorNumber) {}
 
+CountOptions countOptions(int ngramLength, bool spanWords, std::int32_t limit,
+                          const AlphabetRequest& alphabet) {
+    CountOptions options;
+    options.ngramLength = ngramLength;
+    options.spanWords = spanWords;
+    options.limit = limit;
+    cli::AlphabetRequest request;
+    // "latin" is the keyword's default: with letters it is taken as not given.
+    if (alphabet.name != "latin" || !alphabet.letters) {
+        request.name = alphabet.name;
+    }
+    request.letters = alphabet.letters;
+    request.foldAccents = alphabet.foldAccents;
+    try {
+        // In glyphmeter-cli's order: the encoding as the options are read, then the alphabet.
+        if (alphabet.encoding) {
+            request.encoding = cli::encodingNamed(*alphabet.encoding);
+        }
+        std::optional<cli::AlphabetChoice> choice = cli::alphabetChoice(request, false, nullptr);
+        cli::refuseSequencesOfAlphabet(ngramLength, request, choice);
+        if (choice) {
+            options.alphabetName = choice->name;
+            options.alphabet = std::make_shared<const AlphabetCounting>(std::move(*choice));
+        } else {
+            options.alphabetName = alphabet.name;
+        }
+    } catch (const cli::UsageError& error) {
+        throw OptionError(keywordWording(error.what()));
+    }
+    return options;
+}
+
+Counts emptyCounts(const CountOptions& options) {
+    if (options.alphabet) {
+        return alphabetCounts(options.alphabet->kind.emptyTotal(), options.alphabetName,
+                              options.alphabet);
+    }
+    Counts counts = emptyCounts(options.ngramLength);
+    counts.alphabetName = options.alphabetName;
+    return counts;
+}
+
+Counts emptyAlphabetCounts(const std::string& name, const std::vector<std::string>& letters) {
+    AlphabetRequest request;
+    if (name == "custom") {
+        std::string list;
+        for (const std::string& letter : letters) {
+            list += letter;
+        }
+        request.letters = list;
+    } else {
+        request.name = name;
+    }
+    // Counts read back are not counted again: any encoding will do, and one is named so that A
+    // to Z (latin, en, nl) is had as an alphabet too.
+    request.encoding = "utf-8";
+    Counts counts = emptyCounts(countOptions(1, false, defaultLetterLimit(), request));
+    if (name == "custom" && letterNames(counts) != letters) {
+        throw OptionError("letters: not a list of letters as a custom alphabet shows them");
+    }
+    return counts;
+}
+
+bool sameKind(const Counts& a, const Counts& b) {
+    if (a.ngramLength != b.ngramLength || a.counts.size() != b.counts.size() ||
+        (a.alphabet == nullptr) != (b.alphabet == nullptr)) {
+        return false;
+    }
+    if (a.alphabet == nullptr || a.alphabet == b.alphabet) {
+        return true;
+    }
+    return a.alphabetName == b.alphabetName && letterNames(a) == letterNames(b);
+}
+
+std::vector<std::string> letterNames(const Counts& counts) {
+    if (counts.alphabet) {
+        const auto shown = counts.alphabet->kind.choice().counting.alphabet.shownLetters();
+        return {shown.begin(), shown.end()};
+    }
+    std::vector<std::string> names;
+    for (int letter = 0; letter < analysis::letterCount; ++letter) {
+        names.emplace_back(1, static_cast<char>('A' + letter));
+    }
+    return names;
+}
+
+std::optional<std::size_t> letterOf(const Counts& counts, std::u32string_view key) {
+    if (!counts.alphabet) {
+        return std::nullopt;
+    }
+    const std::u32string composed = analysis::unicode::toNfc(key);
+    if (composed.size() != 1) {
+        return std::nullopt;
+    }
+    const analysis::Alphabet& alphabet = counts.alphabet->kind.choice().counting.alphabet;
+    return alphabet.letterOf(alphabet.fold(composed.front()));
+}
+
 Counts emptyCounts(int ngramLength) {
     if (ngramLength < 1 || ngramLength > 4) {
         throw std::invalid_argument("a sequence length from 1 to 4");
@@ -229,9 +400,14 @@ Counts emptyCounts(int ngramLength) {
 }
 
 void add(Counts& sum, const Counts& other) {
-    if (sum.ngramLength != other.ngramLength || sum.counts.size() != other.counts.size()) {
+    if (!sameKind(sum, other)) {
         throw std::invalid_argument("counts of different kinds");
     }
+    if (sum.alphabetName != other.alphabetName) {
+        sum.alphabetName = "latin";  // A to Z counted as en, say, and as nl
+    }
+    sum.invalidSequences += other.invalidSequences;
+    sum.warning.clear();
     for (std::size_t i = 0; i < sum.counts.size(); ++i) {
         sum.counts[i] += other.counts[i];
     }
@@ -292,6 +468,13 @@ std::vector<FileOutcome> countFiles(const std::vector<std::string>& paths,
 }
 
 std::vector<std::uint32_t> listedOrder(const Counts& counts) {
+    if (counts.alphabet) {
+        std::vector<std::uint32_t> order(counts.counts.size());
+        for (std::uint32_t letter = 0; letter < order.size(); ++letter) {
+            order[letter] = letter;
+        }
+        return order;
+    }
     if (counts.ngramLength == 1) {
         const auto order = cli::letterOrder(letterTotals(counts), cli::SortOrder::alphabetical);
         return {order.begin(), order.end()};
@@ -304,18 +487,24 @@ std::vector<std::uint32_t> listedOrder(const Counts& counts) {
     return order;
 }
 
-std::string keyName(std::uint32_t index, int ngramLength) {
-    if (ngramLength == 1) {
+std::string keyName(const Counts& counts, std::uint32_t index) {
+    if (counts.alphabet) {
+        return counts.alphabet->kind.choice().counting.alphabet.shownLetters()[index];
+    }
+    if (counts.ngramLength == 1) {
         return std::string(1, static_cast<char>('A' + index));
     }
-    return cli::ngramName(index, ngramLength);
+    return cli::ngramName(index, counts.ngramLength);
 }
 
 std::string toJson(std::string_view name, const Counts& counts) {
     cli::ReportOptions report;
     report.format = cli::OutputFormat::json;
     cli::ReportSink sink;
-    if (counts.ngramLength == 1) {
+    if (counts.alphabet) {
+        cli::ReportFraming<cli::AlphabetKind>(counts.alphabet->kind, report.format, false)
+            .file(name, alphabetTotals(counts), sink);
+    } else if (counts.ngramLength == 1) {
         const cli::LetterKind kind(report);
         cli::ReportFraming<cli::LetterKind>(kind, report.format, false)
             .file(name, letterTotals(counts), sink);

@@ -9,6 +9,7 @@ that reaches the caller is added.
 from __future__ import annotations
 
 import os
+import warnings
 from typing import Any, List, NamedTuple, Optional, Sequence, Tuple
 
 import glyphmeter
@@ -23,19 +24,23 @@ class Outcome(NamedTuple):
     failures: List[Tuple[Any, OSError]]
 
 
-def _count_batch(paths: Sequence[Any], options: Tuple[int, bool, int]
-                 ) -> Tuple[glyphmeter.Result, list]:
+def _count_batch(paths: Sequence[Any], options: Tuple[Any, ...]
+                 ) -> Tuple[glyphmeter.Result, list, list]:
     # One task a batch, on one of the worker's threads: Dask runs as many side by side as the
     # worker has threads. The options come checked from the caller, its letter limit with them.
+    # A file's warning is handed back, to be given at the caller, where someone sees it.
     checked = glyphmeter._Options.of(options)
-    total = glyphmeter.Result(checked.ngram_length)
+    total = glyphmeter.Result._empty(checked)
     failures = []
+    warned = []
     for path, outcome in glyphmeter._counted(iter(paths), checked, 1):
         if isinstance(outcome, OSError):
             failures.append((path, outcome))
         else:
+            if outcome._counts.warning:
+                warned.append((outcome.file, outcome._counts.warning))
             total = total + outcome
-    return total, failures
+    return total, failures, warned
 
 
 def count_files(
@@ -47,9 +52,11 @@ def count_files(
 ) -> Outcome:
     """Counts the files at `paths` on the workers of `client`'s cluster and adds them up.
 
-    `options` are those of glyphmeter.count (ngrams, span_words, ...). With client=None a local
-    cluster is started for the call, one worker process per processor, listening on 127.0.0.1
-    only and without a dashboard, and closed afterwards. Returns Outcome(total, failures); the
+    `options` are those of glyphmeter.count (alphabet, letters, fold_accents, encoding, ngrams,
+    span_words), checked here. Each file's UnicodeWarning on invalid sequences is given here, in
+    the order of the files, once all are counted. With client=None a local cluster is started
+    for the call, one worker process per processor, listening on 127.0.0.1 only and without a
+    dashboard, and closed afterwards. Returns Outcome(total, failures); the
     failures name their files, in the order given.
     """
     if isinstance(paths, (str, bytes, os.PathLike)):
@@ -77,11 +84,17 @@ def count_files(
         places: dict = {}
         for position, future in enumerate(futures):
             places.setdefault(id(future), []).append(position)
-        total = glyphmeter.Result(checked.ngram_length)
+        total = glyphmeter.Result._empty(checked)
         failures_by_batch: List[list] = [[] for _ in batches]
-        for future, (batch_total, failures) in as_completed(futures, with_results=True):
+        warned_by_batch: List[list] = [[] for _ in batches]
+        for future, (batch_total, failures, warned) in as_completed(futures, with_results=True):
             total = total + batch_total
-            failures_by_batch[places[id(future)].pop(0)] = failures
+            position = places[id(future)].pop(0)
+            failures_by_batch[position] = failures
+            warned_by_batch[position] = warned
+        for batch in warned_by_batch:
+            for file, warning in batch:
+                warnings.warn(f"{file}: {warning}", UnicodeWarning, stacklevel=2)
         return Outcome(total, [failure for batch in failures_by_batch for failure in batch])
     finally:
         if cluster is not None:
