@@ -297,8 +297,8 @@ CountOptions countOptions(int ngramLength, bool spanWords, std::int32_t limit,
     options.spanWords = spanWords;
     options.limit = limit;
     cli::AlphabetRequest request;
-    // "latin" is the keyword's default: with letters it is taken as not given.
-    if (alphabet.name != "latin" || !alphabet.letters) {
+    // "latin" is the keyword's default: taken as not given, as glyphmeter-cli takes no --alphabet.
+    if (alphabet.name != "latin") {
         request.name = alphabet.name;
     }
     request.letters = alphabet.letters;

@@ -252,11 +252,7 @@ class Result:
             raise ValueError(f"cannot add sequences of {other.ngram_length} to sequences of "
                              f"{self.ngram_length} (ngrams must match)")
         if not self._counts.same_kind(other._counts):
-            mine, theirs = self._kind(), other._kind()
-            if mine == theirs:  # two custom alphabets
-                mine, theirs = (f"{mine} {''.join(self._counts.letters())!r}",
-                                f"{theirs} {''.join(other._counts.letters())!r}")
-            raise ValueError(f"cannot add counts of {theirs} to counts of {mine} "
+            raise ValueError(f"cannot add counts of {other._kind()} to counts of {self._kind()} "
                              "(alphabet and letters must match)")
         counts = self._counts.copy()
         counts.add(other._counts)
@@ -265,6 +261,8 @@ class Result:
     def _kind(self) -> str:
         if not self._counts.is_alphabet:
             return "A to Z read as bytes"
+        if self.alphabet == "custom":
+            return f"the letters {''.join(self._counts.letters())!r}"
         return f"the alphabet {self.alphabet!r}"
 
     def __radd__(self, other: Any) -> "Result":
