@@ -8,7 +8,7 @@ import pytest
 
 import glyphmeter
 import glyphmeter.dask
-from conftest import ENGLISH, cli_json
+from conftest import ENGLISH, cli_json, run_cli
 
 distributed = pytest.importorskip("distributed")
 
@@ -70,3 +70,19 @@ def test_without_a_client_a_local_cluster_counts_every_batch_given(tmp_path):
     assert outcome.total == expected and outcome.failures == []
     with pytest.raises(TypeError, match="not one path"):
         glyphmeter.dask.count_files(paths[0])
+
+
+def test_alphabet_options_reach_the_workers_and_their_warnings_the_caller(tmp_path):
+    paths = []
+    for index in range(5):
+        path = tmp_path / f"{index}.txt"
+        path.write_bytes("Grüße aus Köln, ÄÖÜ\n".encode() * (index + 1) + b"\xff" * (index % 2))
+        paths.append(str(path))
+    status, out, err = run_cli("--json", "--letters=äöüß", *paths)
+    assert status == 0, err
+    expected = glyphmeter.Result.from_json(json.dumps(json.loads(out)[-1]), alphabet="custom")
+    with pytest.warns(UnicodeWarning) as caught:
+        outcome = glyphmeter.dask.count_files(paths, batch_size=2, letters="äöüß")
+    assert outcome.total == expected and outcome.total.alphabet == "custom"
+    assert [str(w.message) for w in caught if w.category is UnicodeWarning] == [
+        line.removeprefix("glyphmeter-cli: ") for line in err.splitlines()]
