@@ -285,8 +285,9 @@ PYBIND11_MODULE(_glyphmeter, module) {
                     py::arg("invalid_sequences") = 0)
         .def("__eq__",
              [](const Counts& a, const Counts& b) {
-                 return sameKind(a, b) && a.alphabetName == b.alphabetName && a.total == b.total &&
-                        a.limitReached == b.limitReached &&
+                 // A to Z is one kind of count whether asked for as latin, en or nl.
+                 return sameKind(a, b) && (!a.alphabet || a.alphabetName == b.alphabetName) &&
+                        a.total == b.total && a.limitReached == b.limitReached &&
                         a.invalidSequences == b.invalidSequences && a.counts == b.counts;
              })
         .def(py::pickle(&pickled, &unpickled));

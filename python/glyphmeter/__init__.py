@@ -8,6 +8,7 @@ sum(), add()) to what glyphmeter-cli reports as the total of the same files. gly
 
 from __future__ import annotations
 
+import functools
 import itertools
 import os
 import re
@@ -46,9 +47,7 @@ class _Options:
         self.letters = letters
         self.fold_accents = fold_accents
         self.encoding = encoding
-        # Checked, and the alphabet chosen, by glyphmeter-cli's own code.
-        self.native = _glyphmeter.Options(ngram_length, span_words, limit, alphabet, letters,
-                                          fold_accents, encoding)
+        self.native = _native_options(self.args())
 
     def args(self) -> Tuple[Any, ...]:
         """The options as plain values, to rebuild them elsewhere (a Dask worker) with of()."""
@@ -58,6 +57,13 @@ class _Options:
     @classmethod
     def of(cls, args: Tuple[Any, ...]) -> "_Options":
         return cls(*args)
+
+
+@functools.lru_cache(maxsize=32)
+def _native_options(args: Tuple[Any, ...]) -> "_glyphmeter.Options":
+    # Checked, and the alphabet chosen, by glyphmeter-cli's own code; kept, as a built-in
+    # alphabet's tables are built anew each time, which a count of a small file would feel.
+    return _glyphmeter.Options(*args)
 
 
 def _letter_limit() -> int:
