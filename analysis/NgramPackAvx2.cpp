@@ -83,19 +83,30 @@ GLYPHMETER_AVX2 std::size_t packLettersAvx2(const std::uint8_t* digits, std::siz
     return letters + packLettersScalar(digits + i, size - i, out + letters);
 }
 
+namespace {
+
 // Eight slots at a time: those marked are shuffled to the front and all eight stored where the
 // kept ones end, which never passes the eight just read.
-GLYPHMETER_AVX2 std::size_t keepMarkedAvx2(std::uint16_t* slots, const std::uint8_t* marks,
-                                           std::size_t size) {
+template <typename Slot>
+GLYPHMETER_AVX2 std::size_t keepMarkedEights(Slot* slots, const std::uint8_t* marks,
+                                             std::size_t size) {
     std::size_t kept = 0;
     std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         const unsigned mask = marksOf(marks + i);
-        const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(slots + i));
-        const __m128i shuffle =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(wordShuffles[mask].data()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(slots + kept),
-                         _mm_shuffle_epi8(eight, shuffle));
+        if constexpr (sizeof(Slot) == 2) {
+            const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(slots + i));
+            const __m128i order =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(wordShuffles[mask].data()));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(slots + kept),
+                             _mm_shuffle_epi8(eight, order));
+        } else {
+            const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(slots + i));
+            const __m256i order =
+                _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(shuffles[mask])));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(slots + kept),
+                                _mm256_permutevar8x32_epi32(eight, order));
+        }
         kept += static_cast<std::size_t>(__builtin_popcount(mask));
     }
     for (; i < size; ++i) {
@@ -105,24 +116,16 @@ GLYPHMETER_AVX2 std::size_t keepMarkedAvx2(std::uint16_t* slots, const std::uint
     return kept;
 }
 
+}  // namespace
+
+GLYPHMETER_AVX2 std::size_t keepMarkedAvx2(std::uint16_t* slots, const std::uint8_t* marks,
+                                           std::size_t size) {
+    return keepMarkedEights(slots, marks, size);
+}
+
 GLYPHMETER_AVX2 std::size_t keepMarkedAvx2(std::uint32_t* slots, const std::uint8_t* marks,
                                            std::size_t size) {
-    std::size_t kept = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        const unsigned mask = marksOf(marks + i);
-        const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(slots + i));
-        const __m256i order =
-            _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(shuffles[mask])));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(slots + kept),
-                            _mm256_permutevar8x32_epi32(eight, order));
-        kept += static_cast<std::size_t>(__builtin_popcount(mask));
-    }
-    for (; i < size; ++i) {
-        slots[kept] = slots[i];
-        kept += marks[i];
-    }
-    return kept;
+    return keepMarkedEights(slots, marks, size);
 }
 
 }  // namespace glyphmeter::analysis
