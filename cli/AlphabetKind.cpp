@@ -306,13 +306,7 @@ AlphabetTotals AlphabetKind::fromJson(const nlohmann::json& object) const {
                "indexOfCoincidence", "indexOfCoincidenceNormalised", "chiSquared",
                "chiSquaredUnavailable", "language", "letters"},
               choice_.name);
-    checkNumber(member(object, "largestFrequency"), "\"largestFrequency\"", false);
-    for (const std::string_view key :
-         {"indexOfCoincidence", "indexOfCoincidenceNormalised", "chiSquared"}) {
-        if (const auto found = object.find(key); found != object.end()) {
-            checkNumber(*found, inQuotes(key), true);
-        }
-    }
+    checkLetterFigures(object);
     AlphabetTotals counts;
     counts.limitReached = flagValue(member(object, "limitReached"), "\"limitReached\"");
     counts.invalidSequences = static_cast<std::uint64_t>(

@@ -151,13 +151,7 @@ LetterTotals LetterKind::fromJson(const nlohmann::json& object) const {
               {"total", "largestFrequency", "limitReached", "indexOfCoincidence",
                "indexOfCoincidenceNormalised", "chiSquared", "language", "letters"},
               latinAlphabet);
-    checkNumber(member(object, "largestFrequency"), "\"largestFrequency\"", false);
-    for (const std::string_view key :
-         {"indexOfCoincidence", "indexOfCoincidenceNormalised", "chiSquared"}) {
-        if (const auto found = object.find(key); found != object.end()) {
-            checkNumber(*found, inQuotes(key), true);
-        }
-    }
+    checkLetterFigures(object);
     LetterTotals counts;
     counts.limitReached = flagValue(member(object, "limitReached"), "\"limitReached\"");
     static const std::vector<std::string> names = [] {

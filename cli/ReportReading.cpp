@@ -72,6 +72,16 @@ void checkKeys(const nlohmann::json& object, std::initializer_list<std::string_v
     }
 }
 
+void checkLetterFigures(const nlohmann::json& object) {
+    checkNumber(member(object, "largestFrequency"), "\"largestFrequency\"", false);
+    for (const std::string_view key :
+         {"indexOfCoincidence", "indexOfCoincidenceNormalised", "chiSquared"}) {
+        if (const auto found = object.find(key); found != object.end()) {
+            checkNumber(*found, inQuotes(key), true);
+        }
+    }
+}
+
 std::vector<std::int64_t> letterCountsOf(const nlohmann::json& letters,
                                          const std::vector<std::string>& names,
                                          std::string_view which, std::int64_t total) {

@@ -39,6 +39,10 @@ void checkNumber(const nlohmann::json& value, std::string_view what, bool nullab
 void checkKeys(const nlohmann::json& object, std::initializer_list<std::string_view> keys,
                std::string_view alphabet);
 
+// Throws ForeignReport unless the figures of a letter count's object are numbers: its
+// "largestFrequency", and the statistics where --stats gave them (null where undefined).
+void checkLetterFigures(const nlohmann::json& object);
+
 // The counts of `letters`, which must be an object holding {"count", "frequency"} for each of
 // `names` and nothing else, in the order of `names`; they must add up to `total`. `which` says
 // which letters in the message for an object that does not hold them ("the letters A to Z").
