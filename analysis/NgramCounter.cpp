@@ -164,9 +164,11 @@ inline Slot<N> slotOfDigits(const std::uint8_t* digits) {
 // of `slots`, in order, and returns how many there are. `digits` are the digits the slots were
 // made of: slot i is that of digits i to i+N-1; at most a stretch (4,096) of them. Without a
 // branch, as about half the runs of a text are not sequences.
-template <int N>
-std::size_t keepSequences(const std::uint8_t* digits, Slot<N>* slots, std::size_t size) {
-    // First which runs are sequences, as vector code; then the moves, one add each.
+// With `avx2`, the moves are byte shuffles.
+template <int N, bool avx2>
+[[gnu::always_inline]] inline std::size_t keepSequences(const std::uint8_t* digits, Slot<N>* slots,
+                                                        std::size_t size) {
+    // First which runs are sequences, as vector code; then the moves.
     constexpr std::size_t stretch = 4096;
     alignas(64) std::uint8_t sequence[stretch];
     for (std::size_t i = 0; i < size; ++i) {
@@ -176,18 +178,19 @@ std::size_t keepSequences(const std::uint8_t* digits, Slot<N>* slots, std::size_
         }
         sequence[i] = highest < notALetter ? 1 : 0;
     }
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        slots[kept] = slots[i];
-        kept += sequence[i];
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
+    if constexpr (avx2) {
+        return keepMarkedAvx2(slots, sequence, size);
     }
-    return kept;
+#endif
+    return keepMarkedScalar(slots, sequence, size);
 }
 
 // Counts the sequences at `slots`, listing each slot at its first count, without a branch: the
 // list is as long as the distinct sequences, which is what taking the counts then costs.
 template <int N>
-void countListing(std::uint32_t* table, const Slot<N>* slots, std::size_t size, Touched& touched) {
+[[gnu::always_inline]] inline void countListing(std::uint32_t* table, const Slot<N>* slots,
+                                                std::size_t size, Touched& touched) {
     std::size_t listed = touched.size();
     touched.resize(listed + size);
     std::uint32_t* const list = touched.data();
@@ -207,10 +210,12 @@ void countListing(std::uint32_t* table, const Slot<N>* slots, std::size_t size, 
 // listed in it at its first count, so that the list (and taking the counts) is as long as the
 // text's distinct sequences; once the list passes `listBound` it is dropped (set to null) and
 // the rest of the text is counted without listing, each run's slot incremented without a test.
-template <int N, bool spanWords>
-NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_t size,
-                      PackLettersFunction pack, std::int64_t& letters, Touched*& touched,
-                      std::size_t listBound) {
+// Inlined into each caller, so that it is compiled for the caller's instruction set.
+template <int N, bool spanWords, bool avx2 = false>
+[[gnu::always_inline]] inline NgramState countPiece(std::uint32_t* table, const std::uint8_t* text,
+                                                    std::size_t size, PackLettersFunction pack,
+                                                    std::int64_t& letters, Touched*& touched,
+                                                    std::size_t listBound) {
     constexpr std::size_t stretch = 4096;
     constexpr std::size_t carried = N - 1;
     alignas(64) std::uint8_t digits[carried + stretch + 8];
@@ -245,7 +250,7 @@ NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_
             touched = nullptr;
         }
         if (touched != nullptr) {
-            countListing<N>(table, slots, keepSequences<N>(digits, slots, written), *touched);
+            countListing<N>(table, slots, keepSequences<N, avx2>(digits, slots, written), *touched);
         } else {
             for (std::size_t i = 0; i < written; ++i) {
                 ++table[slots[i]];
@@ -262,6 +267,17 @@ NgramState countPiece(std::uint32_t* table, const std::uint8_t* text, std::size_
     }
     return state;
 }
+
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
+// countPiece compiled for AVX2, used when the counter's kernel may use it: its vector loops then
+// take twice the characters an instruction.
+template <int N, bool spanWords>
+__attribute__((target("avx2"))) NgramState countPieceAvx2(
+    std::uint32_t* table, const std::uint8_t* text, std::size_t size, PackLettersFunction pack,
+    std::int64_t& letters, Touched*& touched, std::size_t listBound) {
+    return countPiece<N, spanWords, true>(table, text, size, pack, letters, touched, listBound);
+}
+#endif
 
 const std::uint8_t* bytesOf(std::span<const std::byte> text) {
     return reinterpret_cast<const std::uint8_t*>(text.data());
@@ -367,7 +383,7 @@ int ngramLetter(std::byte b) {
 }
 
 NgramCounter::NgramCounter(NgramOptions options, const LetterKernel& kernel)
-    : options_(options), pack_(packLettersFor(kernel)) {
+    : options_(options), pack_(packLettersFor(kernel)), useAvx2_(kernel.name != "scalar") {
     if (options_.length < 2 || options_.length > 4) {
         throw std::invalid_argument("sequences of 2 to 4 letters only");
     }
@@ -423,6 +439,12 @@ NgramState NgramCounter::count(std::span<const std::byte> text) {
 NgramState NgramCounter::count(std::span<const std::byte> text, std::int64_t& letters) {
     Touched* touched = touchedFor(0, text.size());
     const NgramState end = dispatch(options_, [&]<int N, bool spanWords>() {
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
+        if (useAvx2_) {
+            return countPieceAvx2<N, spanWords>(table_.get(), bytesOf(text), text.size(), pack_,
+                                                letters, touched, listBound());
+        }
+#endif
         return countPiece<N, spanWords>(table_.get(), bytesOf(text), text.size(), pack_, letters,
                                         touched, listBound());
     });

@@ -118,6 +118,8 @@ class NgramCounter {
 
     NgramOptions options_;
     std::size_t (*pack_)(const std::uint8_t*, std::size_t, std::uint8_t*);
+    // Whether the kernel may use AVX2 (all but "scalar" need it), and so the counting loops too.
+    bool useAvx2_ = false;
     // One slot for each N digits 0..26 (26: not a letter), and the slots of sequences that are
     // not letters alone take the counts that would otherwise need a test for every character.
     // Zeroed by the system: the pages a run of small files never touches cost no memory.

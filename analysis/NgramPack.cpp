@@ -14,6 +14,28 @@ std::size_t packLettersScalar(const std::uint8_t* digits, std::size_t size, std:
     return letters;
 }
 
+namespace {
+
+template <typename Slot>
+std::size_t keepMarked(Slot* slots, const std::uint8_t* marks, std::size_t size) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        slots[kept] = slots[i];
+        kept += marks[i];
+    }
+    return kept;
+}
+
+}  // namespace
+
+std::size_t keepMarkedScalar(std::uint16_t* slots, const std::uint8_t* marks, std::size_t size) {
+    return keepMarked(slots, marks, size);
+}
+
+std::size_t keepMarkedScalar(std::uint32_t* slots, const std::uint8_t* marks, std::size_t size) {
+    return keepMarked(slots, marks, size);
+}
+
 PackLettersFunction packLettersFor(const LetterKernel& kernel) {
 #ifdef GLYPHMETER_BUILT_FOR_X86_64
     if (kernel.name != "scalar") {

@@ -34,6 +34,28 @@ constexpr std::array<std::uint64_t, 256> makeShuffles() {
 
 constexpr std::array<std::uint64_t, 256> shuffles = makeShuffles();
 
+// The same for 16-bit slots: each index k becomes the bytes 2k and 2k+1.
+constexpr std::array<std::array<std::uint8_t, 16>, 256> makeWordShuffles() {
+    std::array<std::array<std::uint8_t, 16>, 256> wordShuffles{};
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        for (unsigned place = 0; place < 8; ++place) {
+            const auto index = static_cast<std::uint8_t>(shuffles[mask] >> (8 * place));
+            wordShuffles[mask][2 * place] = static_cast<std::uint8_t>(2 * index);
+            wordShuffles[mask][2 * place + 1] = static_cast<std::uint8_t>(2 * index + 1);
+        }
+    }
+    return wordShuffles;
+}
+
+constexpr std::array<std::array<std::uint8_t, 16>, 256> wordShuffles = makeWordShuffles();
+
+// The marks of eight slots as the bits of a byte.
+GLYPHMETER_AVX2 unsigned marksOf(const std::uint8_t* marks) {
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(marks));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_setzero_si128())) &
+                                 0xFF);
+}
+
 }  // namespace
 
 GLYPHMETER_AVX2 std::size_t packLettersAvx2(const std::uint8_t* digits, std::size_t size,
@@ -59,6 +81,51 @@ GLYPHMETER_AVX2 std::size_t packLettersAvx2(const std::uint8_t* digits, std::siz
         letters += static_cast<std::size_t>(__builtin_popcount(high));
     }
     return letters + packLettersScalar(digits + i, size - i, out + letters);
+}
+
+namespace {
+
+// Eight slots at a time: those marked are shuffled to the front and all eight stored where the
+// kept ones end, which never passes the eight just read.
+template <typename Slot>
+GLYPHMETER_AVX2 std::size_t keepMarkedEights(Slot* slots, const std::uint8_t* marks,
+                                             std::size_t size) {
+    std::size_t kept = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        const unsigned mask = marksOf(marks + i);
+        if constexpr (sizeof(Slot) == 2) {
+            const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(slots + i));
+            const __m128i order =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(wordShuffles[mask].data()));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(slots + kept),
+                             _mm_shuffle_epi8(eight, order));
+        } else {
+            const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(slots + i));
+            const __m256i order =
+                _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(shuffles[mask])));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(slots + kept),
+                                _mm256_permutevar8x32_epi32(eight, order));
+        }
+        kept += static_cast<std::size_t>(__builtin_popcount(mask));
+    }
+    for (; i < size; ++i) {
+        slots[kept] = slots[i];
+        kept += marks[i];
+    }
+    return kept;
+}
+
+}  // namespace
+
+GLYPHMETER_AVX2 std::size_t keepMarkedAvx2(std::uint16_t* slots, const std::uint8_t* marks,
+                                           std::size_t size) {
+    return keepMarkedEights(slots, marks, size);
+}
+
+GLYPHMETER_AVX2 std::size_t keepMarkedAvx2(std::uint32_t* slots, const std::uint8_t* marks,
+                                           std::size_t size) {
+    return keepMarkedEights(slots, marks, size);
 }
 
 }  // namespace glyphmeter::analysis

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <nlohmann/json.hpp>
 #include <numeric>
 #include <optional>
 
@@ -11,6 +12,7 @@
 #include "FrequencyFigures.h"
 #include "JsonString.h"
 #include "LetterKind.h"
+#include "ReportReading.h"
 #include "UnicodeTables.h"
 
 namespace glyphmeter::cli {
@@ -302,6 +304,26 @@ void AlphabetKind::jsonObject(std::string_view name, const AlphabetTotals& count
     }
     text += inner + "}\n" + outer + "}";
     out.add(text);
+}
+
+AlphabetTotals AlphabetKind::fromJson(const nlohmann::json& object) const {
+    if (object.is_object() && object.contains("ngram_length")) {
+        throw ForeignReport("counts letter sequences, not single letters");
+    }
+    checkKeys(object,
+              {"total", "largestFrequency", "limitReached", "invalidSequences",
+               "indexOfCoincidence", "indexOfCoincidenceNormalised", "chiSquared",
+               "chiSquaredUnavailable", "language", "letters"},
+              choice_.name);
+    checkLetterFigures(object);
+    AlphabetTotals counts;
+    counts.limitReached = flagValue(member(object, "limitReached"), "\"limitReached\"");
+    counts.invalidSequences = static_cast<std::uint64_t>(
+        countValue(member(object, "invalidSequences"), "\"invalidSequences\""));
+    counts.total = countValue(member(object, "total"), "\"total\"");
+    counts.letters = letterCountsOf(member(object, "letters"), names_,
+                                    "the letters of the alphabet " + choice_.name, counts.total);
+    return counts;
 }
 
 }  // namespace glyphmeter::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,7 @@ struct AlphabetTotals {
     bool limitReached = false;
 
     void add(const AlphabetTotals& other);
+    bool operator==(const AlphabetTotals&) const = default;
 };
 
 // The columns a text takes in a terminal: 2 for East Asian wide and full-width characters, 0
@@ -45,7 +47,7 @@ std::size_t displayWidth(std::string_view utf8);
 //   table  a row per letter, the letters padded to the widest, then the totals and statistics;
 //   CSV    "letter,count,frequency";
 //   JSON   the letter kind's object with "alphabet" and "invalidSequences" added, "letters"
-//          keyed by the letter.
+//          keyed by the letter; read back by fromJson() for --merge.
 class AlphabetKind : public CountKind {
   public:
     using Counts = AlphabetTotals;
@@ -72,6 +74,9 @@ class AlphabetKind : public CountKind {
     void table(const Counts& counts, ReportSink& out) const;
     void jsonObject(std::string_view name, const Counts& counts, std::string_view indent,
                     ReportSink& out) const;
+    // The counts of an object jsonObject() wrote, for --merge: of this alphabet, its letters
+    // keyed as it names them. Throws ForeignReport for any other object.
+    Counts fromJson(const nlohmann::json& object) const;
 
   private:
     struct Figures;

@@ -240,10 +240,9 @@ std::string alphabetList(std::size_t width = std::string::npos) {
     return names;
 }
 
-}  // namespace
-
-std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, bool statistics,
-                                             const LanguageTable* chosenLanguage) {
+// The alphabet options as asked, A to Z too.
+AlphabetChoice choiceOf(const AlphabetRequest& request, bool statistics,
+                        const LanguageTable* chosenLanguage) {
     if (request.name && request.letters) {
         throw UsageError("--alphabet and --letters cannot be used together");
     }
@@ -262,10 +261,6 @@ std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, boo
             throw UsageError("unknown alphabet '" + choice.name + "' (" + alphabetList() + ")");
         }
         choice.counting.alphabet = *alphabet;
-        const bool aToZ = choice.name == "latin" || choice.name == "en" || choice.name == "nl";
-        if (aToZ && !request.encoding && !request.foldAccents) {
-            return std::nullopt;  // A to Z: today's reading, byte for byte
-        }
     }
     choice.counting.encoding = request.encoding;
     choice.counting.foldAccents = request.foldAccents;
@@ -279,6 +274,19 @@ std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, boo
     } else {
         choice.language = findLanguage(choice.name);
         choice.languageCode = choice.name;
+    }
+    return choice;
+}
+
+}  // namespace
+
+std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, bool statistics,
+                                             const LanguageTable* chosenLanguage) {
+    const bool aToZ = !request.letters && (!request.name || *request.name == "latin" ||
+                                           *request.name == "en" || *request.name == "nl");
+    AlphabetChoice choice = choiceOf(request, statistics, chosenLanguage);
+    if (aToZ && !request.encoding && !request.foldAccents) {
+        return std::nullopt;  // A to Z: today's reading, byte for byte
     }
     return choice;
 }
@@ -303,6 +311,13 @@ void refuseSequencesOfAlphabet(int ngramLength, const AlphabetRequest& request,
                           : request.encoding ? std::string("--encoding")
                                              : std::string("--fold-accents")));
     }
+}
+
+AlphabetChoice builtInAlphabet(const std::string& name, bool statistics,
+                               const LanguageTable* language) {
+    AlphabetRequest request;
+    request.name = name;
+    return choiceOf(request, statistics, language);
 }
 
 namespace {
@@ -491,10 +506,12 @@ Options parseCommandLine(std::vector<Argument> arguments) {
     if (!options.merge || ngramsGiven) {
         checkSequenceOptions(options, ngramsGiven, orderGiven, statistics);
     }
-    options.alphabet = alphabetChoice(alphabet, statistics, chosenLanguage);
-    if (options.merge && options.alphabet) {
-        throw UsageError("--merge adds up counts of the letters A–Z or their sequences only");
+    if (options.merge && (alphabet.encoding || alphabet.foldAccents)) {
+        throw UsageError(std::string(alphabet.encoding ? "--encoding" : "--fold-accents") +
+                         " cannot be used with --merge: the JSON holds counts, not text");
     }
+    options.alphabet = alphabetChoice(alphabet, statistics, chosenLanguage);
+    options.language = chosenLanguage;
     refuseSequencesOfAlphabet(options.ngramLength, alphabet, options.alphabet);
     if (chosenLanguage != nullptr && !statistics) {
         throw UsageError("--language chooses the language of --stats, which is not given");
@@ -567,7 +584,9 @@ std::string helpText() {
            "Sequences never run from one FILE into the next.\n"
            "\n"
            "With --merge each FILE ('-': standard input) is what --json wrote for letters,\n"
-           "or for sequences of one length (--ngrams=N, when given, must match). The sum\n"
+           "or for sequences of one length (--ngrams=N, when given, must match). Letters\n"
+           "of another alphabet than latin are added as that alphabet's, named by the\n"
+           "first FILE or by --alphabet; a custom one needs the same --letters. The sum\n"
            "is what a run over all the files counted writes as its total, shaped as the\n"
            "report of one file: the table without its \"Total of\" line, CSV without the\n"
            "file column, JSON one object with the file \"*total*\", which --merge reads\n"

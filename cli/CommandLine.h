@@ -33,6 +33,8 @@ struct Options {
     // --alphabet beyond A to Z, --letters, --encoding or --fold-accents: the letters of that
     // alphabet are counted instead of A to Z.
     std::optional<AlphabetChoice> alphabet;
+    // --language as given, for an alphabet --merge learns from its files.
+    const LanguageTable* language = nullptr;
     std::vector<Argument> files;  // in the order given; "-" stands for standard input
     // --files0-from: the list of NUL-ended names to count instead of `files` ("-": standard input).
     std::optional<std::filesystem::path> fileList;
@@ -77,6 +79,12 @@ analysis::TextEncoding encodingNamed(const std::string& name);
 // Throws UsageError when sequences (ngramLength above 1) are asked of an alphabet beyond A to Z.
 void refuseSequencesOfAlphabet(int ngramLength, const AlphabetRequest& request,
                                const std::optional<AlphabetChoice>& choice);
+
+// The built-in alphabet `name` as --alphabet=NAME chooses it (A to Z included), with --stats if
+// `statistics` and --language's table if `language` (else the alphabet's own). Throws UsageError
+// for a name that is no built-in alphabet.
+AlphabetChoice builtInAlphabet(const std::string& name, bool statistics,
+                               const LanguageTable* language);
 
 bool readsStandardInput(const Argument& file);
 bool readsStandardInput(const std::filesystem::path& file);

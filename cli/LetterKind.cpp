@@ -151,39 +151,20 @@ LetterTotals LetterKind::fromJson(const nlohmann::json& object) const {
               {"total", "largestFrequency", "limitReached", "indexOfCoincidence",
                "indexOfCoincidenceNormalised", "chiSquared", "language", "letters"},
               latinAlphabet);
-    checkNumber(member(object, "largestFrequency"), "\"largestFrequency\"", false);
-    for (const std::string_view key :
-         {"indexOfCoincidence", "indexOfCoincidenceNormalised", "chiSquared"}) {
-        if (const auto found = object.find(key); found != object.end()) {
-            checkNumber(*found, inQuotes(key), true);
-        }
-    }
+    checkLetterFigures(object);
     LetterTotals counts;
     counts.limitReached = flagValue(member(object, "limitReached"), "\"limitReached\"");
-    const nlohmann::json& letters = member(object, "letters");
-    if (!letters.is_object() || letters.size() != analysis::letterCount) {
-        throw ForeignReport("\"letters\" is not an object with the letters A to Z");
-    }
-    std::int64_t sum = 0;
-    for (int letter = 0; letter < analysis::letterCount; ++letter) {
-        const std::string name(1, letterName(letter));
-        const auto found = letters.find(name);
-        if (found == letters.end() || !found->is_object() || found->size() != 2) {
-            throw ForeignReport("\"letters\" has no object {\"count\", \"frequency\"} for " + name);
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> aToZ;
+        for (int letter = 0; letter < analysis::letterCount; ++letter) {
+            aToZ.emplace_back(1, letterName(letter));
         }
-        counts.letters[letter] = countValue(member(*found, "count"), "the count of " + name);
-        checkNumber(member(*found, "frequency"), "the frequency of " + name, false);
-        // Each count is at most the total, checked below, so the sum cannot overflow first.
-        if (counts.letters[letter] > std::numeric_limits<std::int64_t>::max() - sum) {
-            throw ForeignReport("the letters' counts add up to more than 2^63 - 1");
-        }
-        sum += counts.letters[letter];
-    }
+        return aToZ;
+    }();
     counts.total = countValue(member(object, "total"), "\"total\"");
-    if (sum != counts.total) {
-        throw ForeignReport("the letters' counts add up to " + decimal(sum) +
-                            ", not to \"total\" " + decimal(counts.total));
-    }
+    const std::vector<std::int64_t> letters =
+        letterCountsOf(member(object, "letters"), names, "the letters A to Z", counts.total);
+    std::copy(letters.begin(), letters.end(), counts.letters.begin());
     return counts;
 }
 

@@ -6,8 +6,18 @@
 
 namespace glyphmeter::cli {
 
-NgramCounts::NgramCounts(int sequenceLength)
-    : length_(sequenceLength), wide_(analysis::ngramSlots(sequenceLength), 0) {}
+NgramCounts::NgramCounts(int sequenceLength) : length_(sequenceLength), hashedTotal_(true) {}
+
+void NgramCounts::widen() {
+    wide_.assign(analysis::ngramSlots(length_), 0);
+    hashed_.forEach([&](std::uint32_t index, std::uint64_t count) {
+        if (index < wide_.size()) {
+            wide_[index] += count;
+        }
+    });
+    hashed_ = HashedCounts();
+    hashedTotal_ = false;
+}
 
 NgramCounts::NgramCounts(analysis::NgramTally&& tally)
     : length_(tally.options.length),
@@ -41,12 +51,23 @@ std::uint64_t NgramCounts::largest() const {
     for (const std::uint64_t count : wide_) {
         largest = std::max(largest, count);
     }
+    hashed_.forEach(
+        [&](std::uint32_t, std::uint64_t count) { largest = std::max(largest, count); });
     return largest;
 }
 
 std::vector<ListedNgram> NgramCounts::listed() const {
     std::vector<ListedNgram> listed;
-    if (wide_.empty()) {
+    if (hashedTotal_) {
+        listed.reserve(hashed_.size());
+        hashed_.forEach([&](std::uint32_t index, std::uint64_t count) {
+            if (count != 0) {
+                listed.push_back({index, count});
+            }
+        });
+        std::sort(listed.begin(), listed.end(),
+                  [](const ListedNgram& a, const ListedNgram& b) { return a.index < b.index; });
+    } else if (wide_.empty()) {
         listed.reserve(sparse_.size());
         for (const analysis::NgramCount& count : sparse_) {
             listed.push_back({count.index, count.count});
@@ -62,24 +83,38 @@ std::vector<ListedNgram> NgramCounts::listed() const {
 }
 
 void NgramCounts::add(const NgramCounts& other) {
-    if (other.wide_.empty()) {
-        for (const analysis::NgramCount& count : other.sparse_) {
-            if (count.index < wide_.size()) {
-                wide_[count.index] += count.count;
+    if (hashedTotal_ && !other.wide_.empty()) {
+        widen();
+    }
+    const auto addOne = [&](std::uint32_t index, std::uint64_t count) {
+        if (hashedTotal_) {
+            if (index < analysis::ngramSlots(length_)) {
+                hashed_.add(index, count);
             }
+        } else if (index < wide_.size()) {
+            wide_[index] += count;
         }
-    } else {
+    };
+    for (const analysis::NgramCount& count : other.sparse_) {
+        addOne(count.index, count.count);
+    }
+    other.hashed_.forEach(addOne);
+    if (!other.wide_.empty()) {
         const std::size_t slots = std::min(wide_.size(), other.wide_.size());
         for (std::size_t i = 0; i < slots; ++i) {
             wide_[i] += other.wide_[i];
         }
+    }
+    if (hashedTotal_ &&
+        hashed_.heapBytes() > analysis::ngramSlots(length_) * sizeof(std::uint64_t) / 4) {
+        widen();
     }
     total_ += other.total_;
     limitReached_ = limitReached_ || other.limitReached_;
 }
 
 std::size_t NgramCounts::heapBytes() const {
-    return sparse_.capacity() * sizeof(analysis::NgramCount) +
+    return sparse_.capacity() * sizeof(analysis::NgramCount) + hashed_.heapBytes() +
            wide_.capacity() * sizeof(std::uint64_t);
 }
 

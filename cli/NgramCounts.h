@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "HashedCounts.h"
 #include "LetterTotals.h"
 #include "NgramTally.h"
 
@@ -20,8 +21,10 @@ struct ListedNgram {
 };
 
 // One file's counts are the tally's list of the sequences that occur, so a small file's results
-// cost what its sequences cost; a total of several files has a 64-bit count for every sequence
-// (26^N of them), as they may pass what 32 bits hold.
+// cost what its sequences cost. A total of several files holds 64-bit counts, as they may pass
+// what 32 bits hold: in a hash table while the sequences seen are few, so that the total of many
+// small files costs what their sequences cost, and once they are many (past a quarter of the
+// memory it takes) a count for every sequence, 26^N of them (3.6 MB for quadgrams).
 class NgramCounts {
   public:
     // A total: every count 0.
@@ -52,8 +55,13 @@ class NgramCounts {
 
   private:
     int length_;
+    // A total's counts in the hash table, until they go wide.
+    void widen();
+
     std::vector<analysis::NgramCount> sparse_;  // one file's
-    std::vector<std::uint64_t> wide_;           // a total's, by index
+    HashedCounts hashed_;                       // a total's while hashedTotal_
+    bool hashedTotal_ = false;
+    std::vector<std::uint64_t> wide_;  // a total's, by index
     std::int64_t total_ = 0;
     bool limitReached_ = false;
 };

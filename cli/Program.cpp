@@ -316,7 +316,15 @@ std::int64_t countedTotal(const NgramCounts& counts) {
     return counts.total();
 }
 
+std::int64_t countedTotal(const AlphabetTotals& counts) {
+    return counts.total;
+}
+
 bool limitMarked(const LetterTotals& counts) {
+    return counts.limitReached;
+}
+
+bool limitMarked(const AlphabetTotals& counts) {
     return counts.limitReached;
 }
 
@@ -410,6 +418,18 @@ int sequenceLengthOf(const nlohmann::json& report) {
     return static_cast<int>(value);
 }
 
+// The alphabet the results in `report` (its first object's) count: latinAlphabet when it names
+// none.
+std::string alphabetOf(const nlohmann::json& report) {
+    const nlohmann::json& sample = report.is_array() && !report.empty() ? report.front() : report;
+    if (!sample.is_object()) {
+        return std::string(latinAlphabet);
+    }
+    const auto name = sample.find("alphabet");
+    return name != sample.end() && name->is_string() ? name->get<std::string>()
+                                                     : std::string(latinAlphabet);
+}
+
 // The FILEs of the command line or of --files0-from; nullopt, said on standard error, when the
 // list cannot be opened.
 std::optional<FileQueue> openFiles(Options& options) {
@@ -443,6 +463,10 @@ int mergeAsAsked(Options options) {
             }
         }
         if (length > 1) {
+            if (options.alphabet) {
+                throw MergeRefusal{first->name, "holds sequences of A–Z, not the letters of " +
+                                                    inQuotes(options.alphabet->name)};
+            }
             if (options.report.statistics != nullptr) {
                 throw MergeRefusal{first->name,
                                    "holds letter sequences, which --stats does not measure"};
@@ -455,6 +479,24 @@ int mergeAsAsked(Options options) {
         }
         if (options.report.top != 0) {
             throw MergeRefusal{first->name, "holds single letters, which --top does not apply to"};
+        }
+        if (const std::string alphabet = alphabetOf(first->report);
+            !options.alphabet && alphabet != latinAlphabet) {
+            if (alphabet == "custom") {
+                throw MergeRefusal{first->name,
+                                   "counts a custom alphabet: give its letters with --letters"};
+            }
+            try {
+                options.alphabet = builtInAlphabet(alphabet, options.report.statistics != nullptr,
+                                                   options.language);
+            } catch (const UsageError&) {
+                throw MergeRefusal{first->name, "cannot be added: it counts the unknown alphabet " +
+                                                    inQuotes(alphabet)};
+            }
+        }
+        if (options.alphabet) {
+            return mergeAs(AlphabetKind(options.report, std::move(*options.alphabet)),
+                           options.report.format, std::move(*first), *files, unreadable);
         }
         return mergeAs(LetterKind(options.report), options.report.format, std::move(*first), *files,
                        unreadable);

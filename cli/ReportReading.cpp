@@ -72,4 +72,44 @@ void checkKeys(const nlohmann::json& object, std::initializer_list<std::string_v
     }
 }
 
+void checkLetterFigures(const nlohmann::json& object) {
+    checkNumber(member(object, "largestFrequency"), "\"largestFrequency\"", false);
+    for (const std::string_view key :
+         {"indexOfCoincidence", "indexOfCoincidenceNormalised", "chiSquared"}) {
+        if (const auto found = object.find(key); found != object.end()) {
+            checkNumber(*found, inQuotes(key), true);
+        }
+    }
+}
+
+std::vector<std::int64_t> letterCountsOf(const nlohmann::json& letters,
+                                         const std::vector<std::string>& names,
+                                         std::string_view which, std::int64_t total) {
+    if (!letters.is_object() || letters.size() != names.size()) {
+        throw ForeignReport("\"letters\" is not an object with " + std::string(which));
+    }
+    std::vector<std::int64_t> counts;
+    counts.reserve(names.size());
+    std::int64_t sum = 0;
+    for (const std::string& name : names) {
+        const auto found = letters.find(name);
+        if (found == letters.end() || !found->is_object() || found->size() != 2) {
+            throw ForeignReport("\"letters\" has no object {\"count\", \"frequency\"} for " + name);
+        }
+        const std::int64_t count = countValue(member(*found, "count"), "the count of " + name);
+        checkNumber(member(*found, "frequency"), "the frequency of " + name, false);
+        // Each count is at most the total, checked below, so the sum cannot overflow first.
+        if (count > std::numeric_limits<std::int64_t>::max() - sum) {
+            throw ForeignReport("the letters' counts add up to more than 2^63 - 1");
+        }
+        sum += count;
+        counts.push_back(count);
+    }
+    if (sum != total) {
+        throw ForeignReport("the letters' counts add up to " + std::to_string(sum) +
+                            ", not to \"total\" " + std::to_string(total));
+    }
+    return counts;
+}
+
 }  // namespace glyphmeter::cli

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace glyphmeter::cli {
 
@@ -37,6 +38,18 @@ void checkNumber(const nlohmann::json& value, std::string_view what, bool nullab
 // alphabet is not `alphabet`.
 void checkKeys(const nlohmann::json& object, std::initializer_list<std::string_view> keys,
                std::string_view alphabet);
+
+// Throws ForeignReport unless the figures of a letter count's object are numbers: its
+// "largestFrequency", and the statistics where --stats gave them (null where undefined).
+void checkLetterFigures(const nlohmann::json& object);
+
+// The counts of `letters`, which must be an object holding {"count", "frequency"} for each of
+// `names` and nothing else, in the order of `names`; they must add up to `total`. `which` says
+// which letters in the message for an object that does not hold them ("the letters A to Z").
+// Throws ForeignReport otherwise.
+std::vector<std::int64_t> letterCountsOf(const nlohmann::json& letters,
+                                         const std::vector<std::string>& names,
+                                         std::string_view which, std::int64_t total);
 
 // "NAME" in double quotes, for messages.
 std::string inQuotes(std::string_view name);

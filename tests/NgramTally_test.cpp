@@ -84,8 +84,8 @@ TEST(NgramTally, hand_made_texts_break_runs_at_every_non_letter_unless_spanning_
     }
 }
 
-// Every kernel's way of packing letters, over pieces of awkward sizes and addresses joined in
-// order.
+// Every kernel's way of packing letters and of listing the sequences, over pieces of awkward
+// sizes and addresses joined in order.
 TEST(NgramTally, every_kernel_counts_pieces_as_the_plain_loop) {
     std::vector<std::byte> bytes = randomBytes(20011, 9);
     bytes[0] = std::byte{'x'};  // no byte-order mark
@@ -104,7 +104,12 @@ TEST(NgramTally, every_kernel_counts_pieces_as_the_plain_loop) {
                 state = counter.join(state, rest, counter.count(rest));
                 std::vector<std::uint32_t> counts(ngramSlots(length));
                 counter.addTo(counts);
-                EXPECT_EQ(testing::sparseOf(counts), referenceNgrams(bytes, options).counts)
+                const auto expected = referenceNgrams(bytes, options).counts;
+                EXPECT_EQ(testing::sparseOf(counts), expected)
+                    << kernel.name << " N " << length << " span " << span;
+                // What the counter listed of its slots (trigrams and quadgrams of this length of
+                // text are listed) gives the same.
+                EXPECT_EQ(counter.take(), expected)
                     << kernel.name << " N " << length << " span " << span;
             }
         }

@@ -48,20 +48,27 @@ TEST(CommandLineMerge, sum_of_per_file_json_is_the_total_of_one_run_over_all_fil
     TempDir dir;
     const std::vector<std::string> files = {
         dir.write("one.txt", "The theme, then. Quizzical jackdaws vex my big sphinx.").string(),
-        dir.write("two.txt", "Hello, World").string(), dir.write("empty.txt", "").string(),
+        dir.write("two.txt", "Hello, World: Größe Äpfel über Straße — Привет, мир!").string(),
+        dir.write("empty.txt", "").string(),
         dir.write("three.txt", "A zebra's quartz-blue ox, then the theme again.").string()};
-    // How the parts are counted, and the report options both the run and the merge are given.
+    // How the parts are counted, the report options both the run and the merge are given, and
+    // what the merge alone is given.
     const struct {
         std::vector<std::string> counting;
         std::vector<std::string> report;
+        std::vector<std::string> merging;
     } cases[] = {
-        {{}, {}},
-        {{}, {"--sort=count"}},
-        {{}, {"--stats", "--language=de"}},
-        {{"--ngrams=2"}, {}},
-        {{"--ngrams=2"}, {"--sort=alpha", "--top=3"}},
-        {{"--ngrams=4"}, {}},
-        {{"--ngrams=3", "--span-words"}, {"--top=2"}},
+        {{}, {}, {}},
+        {{}, {"--sort=count"}, {}},
+        {{}, {"--stats", "--language=de"}, {}},
+        {{"--ngrams=2"}, {}, {}},
+        {{"--ngrams=2"}, {"--sort=alpha", "--top=3"}, {}},
+        {{"--ngrams=4"}, {}, {}},
+        {{"--ngrams=3", "--span-words"}, {"--top=2"}, {}},
+        // Other alphabets: named by the files, or by the merge's options.
+        {{"--alphabet=de"}, {"--sort=count"}, {}},
+        {{"--alphabet=ru"}, {"--stats"}, {"--alphabet=ru"}},
+        {{"--letters=eèh"}, {}, {"--letters=eèh"}},
     };
     for (const auto& c : cases) {
         // Parts as a merge meets them: one file's object, an array of two files (with its
@@ -82,8 +89,9 @@ TEST(CommandLineMerge, sum_of_per_file_json_is_the_total_of_one_run_over_all_fil
             const ProcessResult run = cli(joined(joined(shape, c.counting), files));
             ProcessRun merging;
             merging.standardInput = last.standardOutput;
-            const ProcessResult merged =
-                cli(joined(joined({"--merge"}, shape), {firstJson, "-", pairJson}), merging);
+            const ProcessResult merged = cli(
+                joined(joined(joined({"--merge"}, c.merging), shape), {firstJson, "-", pairJson}),
+                merging);
             const std::string label = c.counting.empty() ? "letters" : c.counting.front();
             ASSERT_EQ(merged.exitStatus, 0) << label << ' ' << format << merged.standardError;
             EXPECT_EQ(merged.standardError, "");
@@ -94,7 +102,8 @@ TEST(CommandLineMerge, sum_of_per_file_json_is_the_total_of_one_run_over_all_fil
                 // which leaves sequences out).
                 const std::string sumJson = dir.write("sum.json", merged.standardOutput).string();
                 if (c.report.empty() || c.report.back().rfind("--top", 0) != 0) {
-                    EXPECT_EQ(cli(joined(joined({"--merge"}, shape), {sumJson})).standardOutput,
+                    EXPECT_EQ(cli(joined(joined(joined({"--merge"}, c.merging), shape), {sumJson}))
+                                  .standardOutput,
                               merged.standardOutput);
                 }
             } else {
@@ -149,6 +158,10 @@ TEST(CommandLineMerge, refuses_json_it_did_not_write_or_of_another_kind_naming_t
     const std::string top =
         dir.write("top.json", cli({"--json", "--ngrams=2", "--top=1", text}).standardOutput)
             .string();
+    const std::string german =
+        dir.write("de.json", cli({"--json", "--alphabet=de", text}).standardOutput).string();
+    const std::string custom =
+        dir.write("custom.json", cli({"--json", "--letters=lo", text}).standardOutput).string();
     const std::string pair = cli({"--json", text, text}).standardOutput;
     const std::string object = cli({"--json", text}).standardOutput;
     const std::string listed = cli({"--json", "--ngrams=2", text}).standardOutput;
@@ -193,6 +206,12 @@ TEST(CommandLineMerge, refuses_json_it_did_not_write_or_of_another_kind_naming_t
         {{"--stats", bigrams}, "--stats does not measure"},
         {{"--top=2", letters}, "--top does not apply to"},
         {{top}, "(--json --top lists only some of them)"},
+        {{"--alphabet=ru", german}, "counts the alphabet \"de\", not \"ru\""},
+        {{german, letters}, "counts the alphabet \"latin\", not \"de\""},
+        {{"--alphabet=de", bigrams}, "holds sequences of A–Z, not the letters of \"de\""},
+        {{custom}, "give its letters with --letters"},
+        {{"--letters=lox", custom}, "is not an object with the letters of the alphabet custom"},
+        {{"--encoding=koi8-r", letters}, "--encoding cannot be used with --merge"},
     };
     for (const auto& c : kinds) {
         const ProcessResult merged = cli(joined({"--merge"}, c.arguments));
