@@ -284,11 +284,10 @@ std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, boo
                                              const LanguageTable* chosenLanguage) {
     const bool aToZ = !request.letters && (!request.name || *request.name == "latin" ||
                                            *request.name == "en" || *request.name == "nl");
-    AlphabetChoice choice = choiceOf(request, statistics, chosenLanguage);
     if (aToZ && !request.encoding && !request.foldAccents) {
-        return std::nullopt;  // A to Z: today's reading, byte for byte
+        return std::nullopt;  // A to Z: today's reading, byte for byte, with no alphabet built
     }
-    return choice;
+    return choiceOf(request, statistics, chosenLanguage);
 }
 
 analysis::TextEncoding encodingNamed(const std::string& name) {

@@ -86,9 +86,10 @@ void NgramCounts::add(const NgramCounts& other) {
     if (hashedTotal_ && !other.wide_.empty()) {
         widen();
     }
+    const std::size_t slots = analysis::ngramSlots(length_);
     const auto addOne = [&](std::uint32_t index, std::uint64_t count) {
         if (hashedTotal_) {
-            if (index < analysis::ngramSlots(length_)) {
+            if (index < slots) {
                 hashed_.add(index, count);
             }
         } else if (index < wide_.size()) {
@@ -105,8 +106,7 @@ void NgramCounts::add(const NgramCounts& other) {
             wide_[i] += other.wide_[i];
         }
     }
-    if (hashedTotal_ &&
-        hashed_.heapBytes() > analysis::ngramSlots(length_) * sizeof(std::uint64_t) / 4) {
+    if (hashedTotal_ && hashed_.heapBytes() > slots * sizeof(std::uint64_t) / 4) {
         widen();
     }
     total_ += other.total_;

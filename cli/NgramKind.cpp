@@ -69,34 +69,22 @@ void NgramKind::table(const NgramCounts& counts, ReportSink& out) const {
     const std::vector<ListedNgram> order = ngramOrder(counts, options_.order, options_.top);
     const std::uint64_t largest = counts.largest();
     FrequencyTexts frequency(counts.total());
-    // Written into one buffer handed on a few kilobytes at a time: with many small files these
-    // lines are much of the run's work.
-    std::string lines = padLeft(ngramKind(counts.length()), 8) + padLeft("Count", 13) +
-                        padLeft("Frequency", 12) + "\n";
-    const auto addPadded = [&](std::string_view text, std::size_t width) {
-        if (text.size() < width) {
-            lines.append(width - text.size(), ' ');
-        }
-        lines.append(text);
-    };
+    out.add(padLeft(ngramKind(counts.length()), 8) + padLeft("Count", 13) +
+            padLeft("Frequency", 12) + "\n");
     for (const auto& [index, count] : order) {
-        addPadded(ngramName(index, counts.length()), 8);
-        addPadded(countText(count), 13);
-        addPadded(frequency.of(count).value_or(""), 12);
+        out.addPadded(ngramName(index, counts.length()), 8);
+        out.addPadded(countText(count), 13);
+        out.addPadded(frequency.of(count).value_or(""), 12);
         // Scaled to the most frequent sequence, which gets the letters' full bar.
         const auto length = static_cast<std::size_t>(
             std::nearbyint(static_cast<double>(barColumns) * static_cast<double>(count) /
                            static_cast<double>(largest)));
         if (length > 0) {
-            lines.append("  ").append(length, '#');
+            out.add("  ");
+            out.addRepeated('#', length);
         }
-        lines.push_back('\n');
-        if (lines.size() >= std::size_t{16} << 10) {
-            out.add(lines);
-            lines.clear();
-        }
+        out.add("\n");
     }
-    out.add(lines);
     out.add("\nTotal " + lowerCase(ngramKind(counts.length())) + "s: " + decimal(counts.total()) +
             "\n");
 }
@@ -124,21 +112,19 @@ void NgramKind::jsonObject(std::string_view name, const NgramCounts& counts,
         out.add(inner + "\"ngrams\": []\n" + outer + "}");
         return;
     }
-    std::string lines = inner + "\"ngrams\": [\n";
+    out.add(inner + "\"ngrams\": [\n");
     FrequencyTexts frequency(counts.total());
     for (std::size_t i = 0; i < order.size(); ++i) {
         const std::uint64_t count = order[i].count;
-        lines.append(inner).append("  {\"ngram\": \"");
-        lines.append(ngramName(order[i].index, counts.length())).append("\", \"count\": ");
-        lines.append(countText(count)).append(", \"frequency\": ");
-        lines.append(frequency.of(count).value_or("null"))
-            .append(i + 1 < order.size() ? "},\n" : "}\n");
-        if (lines.size() >= std::size_t{16} << 10) {
-            out.add(lines);
-            lines.clear();
-        }
+        out.add(inner);
+        out.add("  {\"ngram\": \"");
+        out.add(ngramName(order[i].index, counts.length()));
+        out.add("\", \"count\": ");
+        out.add(countText(count));
+        out.add(", \"frequency\": ");
+        out.add(frequency.of(count).value_or("null"));
+        out.add(i + 1 < order.size() ? "},\n" : "}\n");
     }
-    out.add(lines);
     out.add(inner + "]\n" + outer + "}");
 }
 

@@ -3,25 +3,17 @@
 
 namespace glyphmeter::cli {
 
-namespace {
-
-constexpr std::size_t pieceSize = 64 * 1024;
-
-}  // namespace
-
 std::string padLeft(std::string_view text, std::size_t width) {
     std::string out;
-    if (text.size() < width) {
-        out.assign(width - text.size(), ' ');
-    }
-    return out.append(text);
+    appendPadded(out, text, width);
+    return out;
 }
 
-void ReportSink::add(std::string_view text) {
-    pending_.append(text);
-    if (write_ && pending_.size() >= pieceSize) {
-        flush();
+void appendPadded(std::string& out, std::string_view text, std::size_t width) {
+    if (text.size() < width) {
+        out.append(width - text.size(), ' ');
     }
+    out.append(text);
 }
 
 bool ReportSink::flush() {

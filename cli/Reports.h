@@ -38,6 +38,8 @@ inline constexpr std::string_view totalName = "*total*";
 
 // `text` with spaces in front up to `width` characters; longer text as it is.
 std::string padLeft(std::string_view text, std::size_t width);
+// The same appended to `out`.
+void appendPadded(std::string& out, std::string_view text, std::size_t width);
 
 // Whole numbers in the reports: plain digits, a minus sign when negative.
 inline std::string decimal(std::int64_t value) {
@@ -51,7 +53,19 @@ class ReportSink {
   public:
     ReportSink() = default;
     explicit ReportSink(std::function<bool(std::string_view)> write) : write_(std::move(write)) {}
-    void add(std::string_view text);
+    void add(std::string_view text) {
+        pending_.append(text);
+        flushIfFull();
+    }
+    // `text` with spaces in front up to `width` characters, as padLeft() gives it.
+    void addPadded(std::string_view text, std::size_t width) {
+        appendPadded(pending_, text, width);
+        flushIfFull();
+    }
+    void addRepeated(char c, std::size_t count) {
+        pending_.append(count, c);
+        flushIfFull();
+    }
     // Hands on what is pending; false once a write has failed.
     bool flush();
     // Whether a write has failed: nothing more will be written.
@@ -60,6 +74,14 @@ class ReportSink {
     std::string take() { return std::move(pending_); }
 
   private:
+    static constexpr std::size_t pieceSize = 64 * 1024;
+
+    void flushIfFull() {
+        if (pending_.size() >= pieceSize && write_) {
+            flush();
+        }
+    }
+
     std::function<bool(std::string_view)> write_;
     std::string pending_;
     bool failed_ = false;
