@@ -217,6 +217,89 @@ AlphabetCounter::AlphabetCounter(Alphabet alphabet, TextEncoding encoding, bool 
             bytes_[b] = c == 0xFFFF ? undefinedByte : entryOf(c);
         }
     }
+    vectors_ = vectorTables();
+}
+
+std::shared_ptr<const AlphabetVectorTables> AlphabetCounter::vectorTables() const {
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
+    if (kernel_->name != "avx512vbmi" || !cpuSupportsAlphabetVectors() || alphabet_.size() > 64) {
+        return nullptr;
+    }
+    using Tables = AlphabetVectorTables;
+    auto tables = std::make_shared<Tables>();
+    const auto letterOrNot = [this](std::uint16_t entry) {
+        return entry == follower ? Tables::leftToCaller
+               : entry < none_   ? static_cast<std::uint8_t>(entry)
+                                 : Tables::notCounted;
+    };
+    tables->letterCount = static_cast<int>(alphabet_.size());
+    tables->groups = std::max(1, (tables->letterCount + 7) / 8);
+    for (char32_t c = 0; c < 0x80; ++c) {
+        tables->ascii[c] = letterOrNot(low_[c]);
+    }
+    // Rows of 64 code points: which hold letters, and which hold anything but characters that
+    // are no letter and start afresh.
+    const auto rowHas = [this](unsigned row, auto test) {
+        for (char32_t c = row * 64; c < row * 64 + 64; ++c) {
+            if (test(entryOf(c))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto isLetter = [this](std::uint16_t entry) { return entry < none_; };
+    const auto isCounted = [this](std::uint16_t entry) { return entry != none_; };
+    // The window: the four lead bytes in a row whose rows hold the most rows with letters.
+    unsigned windowLead = 0xC2;
+    int best = -1;
+    for (unsigned first = 0xC2; first + 3 <= 0xDF; ++first) {
+        int rows = 0;
+        for (unsigned lead = first; lead < first + 4; ++lead) {
+            rows += rowHas(lead - 0xC0, isLetter) ? 1 : 0;
+        }
+        if (rows > best) {
+            best = rows;
+            windowLead = first;
+        }
+    }
+    const bool generalPunctuationCounts = rowHas(0x2000 / 64, isCounted) ||
+                                          rowHas(0x2040 / 64, isCounted) ||
+                                          rowHas(0x2080 / 64, isCounted);
+    for (unsigned b = 0x80; b < 0x100; ++b) {
+        std::uint8_t& leadClass = tables->leadClass[b - 0x80];
+        if (b < 0xC0) {
+            leadClass = 0;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            if (b >= windowLead && b < windowLead + 4) {
+                leadClass = Tables::needsOneMore | Tables::inWindow |
+                            static_cast<std::uint8_t>((b - windowLead) << 6);
+            } else {
+                leadClass = rowHas(b - 0xC0, isCounted) ? Tables::stops : Tables::needsOneMore;
+            }
+        } else if (b == 0xE2 && !generalPunctuationCounts) {
+            leadClass = Tables::needsOneMore | Tables::needsTwoMore;
+        } else {
+            leadClass = Tables::stops;
+        }
+    }
+    for (unsigned i = 0; i < 256; ++i) {
+        tables->window[i] = letterOrNot(entryOf((windowLead - 0xC0) * 64 + i));
+        tables->windowHasMarks =
+            tables->windowHasMarks || tables->window[i] == Tables::leftToCaller;
+    }
+    // Under Turkish, ASCII i is the letter İ: only the table says so.
+    const bool plainLatin = ascii_ == AsciiLetters::kernel && !alphabet_.turkishCase();
+    tables->asciiLetters = plainLatin                     ? Tables::AsciiLetters::latin
+                           : ascii_ == AsciiLetters::none ? Tables::AsciiLetters::none
+                                                          : Tables::AsciiLetters::table;
+    for (unsigned b = 0; b < 256; ++b) {
+        tables->bytes[b] =
+            bytes_[b] == undefinedByte ? Tables::invalidByte : letterOrNot(bytes_[b]);
+    }
+    return tables;
+#else
+    return nullptr;
+#endif
 }
 
 std::optional<std::size_t> AlphabetCounter::letterFor(char32_t c) const {
@@ -475,6 +558,11 @@ void AlphabetCounter::countUtf8(std::span<const std::byte> text, AlphabetPiece& 
     if (!piece.hasBoundary) {
         return;
     }
+    if (vectors_) {
+        countUtf8WithVectors(begin + head, begin + tailStart, work);
+        piece.end.cluster = lastCluster(begin + head, begin + tailStart);
+        return;
+    }
     switch (ascii_) {
         case AsciiLetters::kernel:
             countUtf8Body<AsciiLetters::kernel>(begin + head, begin + tailStart, work);
@@ -487,6 +575,26 @@ void AlphabetCounter::countUtf8(std::span<const std::byte> text, AlphabetPiece& 
             break;
     }
     piece.end.cluster = lastCluster(begin + head, begin + tailStart);
+}
+
+// The vector loops, with what they leave read one character at a time.
+void AlphabetCounter::countUtf8WithVectors(const std::byte* begin, const std::byte* end,
+                                           Work& work) const {
+    const std::byte* p = begin;
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
+    struct Context {
+        const AlphabetCounter* counter;
+        const std::byte* begin;
+        const std::byte* end;
+        Work* work;
+    } context{this, begin, end, &work};
+    const LeftCharacterReader readLeft = [](void* opaque, const std::byte* at) {
+        const auto& [counter, from, to, counts] = *static_cast<Context*>(opaque);
+        return counter->countSlowly(at, from, to, *counts);
+    };
+    p = addUtf8LettersAvx512(*vectors_, begin, end, work.slots.data(), readLeft, &context);
+#endif
+    countRange<AsciiLetters::table>(p, end, begin, end, work);
 }
 
 // The characters from `begin`, which is an NFC boundary, to `end`, which is in the middle of
@@ -712,6 +820,12 @@ void AlphabetCounter::countSingleByte(std::span<const std::byte> text, Work& wor
     const std::byte* const begin = text.data();
     const std::byte* const end = begin + text.size();
     std::int64_t* const slots = work.slots.data();
+#ifdef GLYPHMETER_BUILT_FOR_X86_64
+    if (vectors_) {
+        addCodePageLettersAvx512(*vectors_, begin, end, slots, work.invalid, work.firstInvalid);
+        return;
+    }
+#endif
     if (ascii_ == AsciiLetters::kernel) {
         // Latin-script text: the kernel counts the ASCII letters, and the rare bytes above are
         // looked up one by one.

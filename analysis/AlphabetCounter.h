@@ -28,12 +28,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "Alphabet.h"
+#include "AlphabetVectors.h"
 #include "LetterKernels.h"
 #include "NonAsciiScan.h"
 #include "TextEncoding.h"
@@ -139,6 +141,8 @@ class AlphabetCounter {
     void countSingleByte(std::span<const std::byte> text, Work& work) const;
     void countGenerally(std::span<const std::byte> text, AlphabetPiece& piece, Work& work) const;
     void addAsciiLetters(const std::byte* begin, const std::byte* end, Work& work) const;
+    std::shared_ptr<const AlphabetVectorTables> vectorTables() const;
+    void countUtf8WithVectors(const std::byte* begin, const std::byte* end, Work& work) const;
 
     Alphabet alphabet_;
     TextEncoding encoding_;
@@ -153,6 +157,9 @@ class AlphabetCounter {
     std::array<std::uint16_t, 256> pageOf_{};
     std::vector<std::pair<char32_t, std::uint16_t>> astral_;  // letters above U+FFFF, sorted
     std::array<std::uint16_t, 256> bytes_{};                  // single-byte code pages
+    // The tables of the vector loops, where the kernel's instruction set runs them and the
+    // alphabet has at most 64 letters.
+    std::shared_ptr<const AlphabetVectorTables> vectors_;
 };
 
 }  // namespace glyphmeter::analysis
