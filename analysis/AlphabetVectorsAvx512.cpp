@@ -65,18 +65,26 @@ struct ByteTable {
 
 // The count of each letter, as the bits of `Groups` vectors summed by carry-save adders. The
 // vectors of sixteen chunks are kept in memory and then added through the tree at once, so the
-// loop that makes them keeps its registers for its own work.
+// loop that makes them keeps its registers for its own work. What overflows the tree (weight 16)
+// goes on through four more levels, each vector waiting at its level for a partner (which levels
+// hold one is the binary form of `blocks`), and only what overflows those is counted with popcnt.
 template <int Groups>
 struct LetterSums {
     using Planes = __m512i[Groups];
     Planes waiting[16];
     Planes ones, twos, fours, eights;  // the running sums' bits, weight 1..8
+    Planes high[4];                    // weight 16..128
+    Planes highWaiting[4];
     unsigned added = 0;
+    unsigned blocks = 0;
     std::uint64_t totals[8 * Groups] = {};
 
     GLYPHMETER_VECTORS LetterSums() {
         for (int g = 0; g < Groups; ++g) {
             ones[g] = twos[g] = fours[g] = eights[g] = _mm512_setzero_si512();
+            for (int level = 0; level < 4; ++level) {
+                high[level][g] = highWaiting[level][g] = ones[g];
+            }
         }
     }
 
@@ -116,7 +124,27 @@ struct LetterSums {
         carrySaveAdd(twos, twosA, twosB, foursB);
         carrySaveAdd(fours, foursA, foursB, eightsB);
         carrySaveAdd(eights, eightsA, eightsB, sixteens);
-        addPlanes(sixteens, 16);
+        Planes carry;
+        copy(carry, sixteens);
+        for (int level = 0; level < 4; ++level) {
+            if ((blocks & (1u << level)) == 0) {
+                copy(highWaiting[level], carry);
+                break;
+            }
+            Planes next;
+            carrySaveAdd(high[level], highWaiting[level], carry, next);
+            if (level == 3) {
+                addPlanes(next, 256);
+            }
+            copy(carry, next);
+        }
+        blocks = (blocks + 1) & 15;
+    }
+
+    static GLYPHMETER_VECTORS void copy(Planes& to, const Planes& from) {
+        for (int g = 0; g < Groups; ++g) {
+            to[g] = from[g];
+        }
     }
 
     // Counts letter[i] for each byte i in `counted` (each below 64).
@@ -139,6 +167,12 @@ struct LetterSums {
         addPlanes(twos, 2);
         addPlanes(fours, 4);
         addPlanes(eights, 8);
+        for (int level = 0; level < 4; ++level) {
+            addPlanes(high[level], 16u << level);
+            if ((blocks & (1u << level)) != 0) {
+                addPlanes(highWaiting[level], 16u << level);
+            }
+        }
         for (int letter = 0; letter < letterCount; ++letter) {
             letters[letter] += static_cast<std::int64_t>(totals[letter]);
         }
