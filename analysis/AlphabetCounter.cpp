@@ -249,19 +249,31 @@ std::shared_ptr<const AlphabetVectorTables> AlphabetCounter::vectorTables() cons
     };
     const auto isLetter = [this](std::uint16_t entry) { return entry < none_; };
     const auto isCounted = [this](std::uint16_t entry) { return entry != none_; };
-    // The window: the four lead bytes in a row whose rows hold the most rows with letters.
-    unsigned windowLead = 0xC2;
-    int best = -1;
-    for (unsigned first = 0xC2; first + 3 <= 0xDF; ++first) {
-        int rows = 0;
-        for (unsigned lead = first; lead < first + 4; ++lead) {
-            rows += rowHas(lead - 0xC0, isLetter) ? 1 : 0;
+    // The window: the (up to) four lead bytes whose rows hold the most letters.
+    std::vector<std::pair<int, unsigned>> letterRows;  // minus the letters, lead
+    for (unsigned lead = 0xC2; lead <= 0xDF; ++lead) {
+        int letters = 0;
+        for (char32_t c = (lead - 0xC0) * 64; c < (lead - 0xC0) * 64 + 64; ++c) {
+            letters += isLetter(entryOf(c)) ? 1 : 0;
         }
-        if (rows > best) {
-            best = rows;
-            windowLead = first;
+        if (letters > 0) {
+            letterRows.emplace_back(-letters, lead);
         }
     }
+    std::sort(letterRows.begin(), letterRows.end());
+    letterRows.resize(std::min<std::size_t>(letterRows.size(), 4));
+    std::array<int, 256> windowRow{};
+    windowRow.fill(-1);
+    for (std::size_t row = 0; row < letterRows.size(); ++row) {
+        const unsigned lead = letterRows[row].second;
+        windowRow[lead] = static_cast<int>(row);
+        for (unsigned k = 0; k < 64; ++k) {
+            const std::uint8_t letter = letterOrNot(entryOf((lead - 0xC0) * 64 + k));
+            tables->window[row * 64 + k] = letter;
+            tables->windowHasMarks = tables->windowHasMarks || letter == Tables::leftToCaller;
+        }
+    }
+    tables->windowRows = static_cast<int>(letterRows.size());
     const bool generalPunctuationCounts = rowHas(0x2000 / 64, isCounted) ||
                                           rowHas(0x2040 / 64, isCounted) ||
                                           rowHas(0x2080 / 64, isCounted);
@@ -270,9 +282,9 @@ std::shared_ptr<const AlphabetVectorTables> AlphabetCounter::vectorTables() cons
         if (b < 0xC0) {
             leadClass = 0;
         } else if (b >= 0xC2 && b <= 0xDF) {
-            if (b >= windowLead && b < windowLead + 4) {
+            if (windowRow[b] >= 0) {
                 leadClass = Tables::needsOneMore | Tables::inWindow |
-                            static_cast<std::uint8_t>((b - windowLead) << 6);
+                            static_cast<std::uint8_t>(windowRow[b] << 6);
             } else {
                 leadClass = rowHas(b - 0xC0, isCounted) ? Tables::stops : Tables::needsOneMore;
             }
@@ -281,11 +293,6 @@ std::shared_ptr<const AlphabetVectorTables> AlphabetCounter::vectorTables() cons
         } else {
             leadClass = Tables::stops;
         }
-    }
-    for (unsigned i = 0; i < 256; ++i) {
-        tables->window[i] = letterOrNot(entryOf((windowLead - 0xC0) * 64 + i));
-        tables->windowHasMarks =
-            tables->windowHasMarks || tables->window[i] == Tables::leftToCaller;
     }
     // Under Turkish, ASCII i is the letter İ: only the table says so.
     const bool plainLatin = ascii_ == AsciiLetters::kernel && !alphabet_.turkishCase();

@@ -3,8 +3,8 @@
 //
 // Sixty-four bytes at a time become a vector of letter numbers, one for each character that
 // starts there, looked up with byte permutes: ASCII characters by their byte, two-byte UTF-8
-// characters by their lead and continuation bytes within a window of four lead bytes (the rows of
-// 64 code points that hold the alphabet's letters beyond ASCII), single-byte code pages by their
+// characters by their lead and continuation bytes within a window of up to four lead bytes (the
+// rows of 64 code points that hold most of the alphabet's letters beyond ASCII), single-byte code pages by their
 // byte. Each letter number becomes one bit of one of up to eight vectors (letters 8g to 8g+7 in
 // vector g), and the bits are summed by a tree of carry-save adders; only what overflows the tree
 // is counted with popcnt.
@@ -49,8 +49,9 @@ struct AlphabetVectorTables {
 
     alignas(64) std::array<std::uint8_t, 128> ascii{};      // each ASCII character's letter
     alignas(64) std::array<std::uint8_t, 128> leadClass{};  // bytes 0x80..0xFF
-    // The two-byte characters whose lead is one of the window's four: 64 per lead, in order.
+    // The two-byte characters of the window's lead bytes, 64 for each of its rows in turn.
     alignas(64) std::array<std::uint8_t, 256> window{};
+    int windowRows = 0;  // 0 to 4
     alignas(64) std::array<std::uint8_t, 256> bytes{};  // a single-byte code page's letters
     int letterCount = 0;                                // at most 64
     int groups = 1;                                     // vectors of eight letters: 1 to 8

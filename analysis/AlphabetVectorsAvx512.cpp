@@ -139,6 +139,7 @@ struct LetterSums {
             copy(carry, next);
         }
         blocks = (blocks + 1) & 15;
+        added = 0;
     }
 
     static GLYPHMETER_VECTORS void copy(Planes& to, const Planes& from) {
@@ -147,16 +148,15 @@ struct LetterSums {
         }
     }
 
-    // Counts letter[i] for each byte i in `counted` (each below 64).
+    // Counts letter[i] for each byte i in `counted` (each below 64). Once sixteen wait, the
+    // caller adds them (addWaiting), outside its innermost loop: a call there would cost that
+    // loop the vector registers it keeps its constants in.
     GLYPHMETER_VECTORS void add(__m512i letter, __mmask64 counted) {
         for (int g = 0; g < Groups; ++g) {
             waiting[added][g] =
                 _mm512_maskz_permutexvar_epi8(counted, letter, load(groupBits.bits[g]));
         }
-        if (++added == 16) {
-            addWaiting();
-            added = 0;
-        }
+        ++added;
     }
 
     GLYPHMETER_VECTORS void finish(std::int64_t* letters, int letterCount) {
@@ -179,7 +179,7 @@ struct LetterSums {
     }
 };
 
-template <int Groups, AlphabetVectorTables::AsciiLetters ascii>
+template <int Groups, AlphabetVectorTables::AsciiLetters ascii, bool twoRows>
 __attribute__((target("avx512f,avx512bw,avx512vbmi,bmi,popcnt"))) const std::byte* addUtf8(
     const Tables& tables, const std::byte* p, const std::byte* end, std::int64_t* letters,
     LeftCharacterReader readLeft, void* context) {
@@ -196,65 +196,84 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,bmi,popcnt"))) const std::byt
     // not wait for this one's lead bytes: the continuation bytes that the last character of a
     // chunk carries into the next are passed on as `carried`.
     __mmask64 carried = 0;
+    const std::byte* leftAt = nullptr;
     while (end - p >= 66) {
-        const __m512i text = loadText(p);
-        const __m512i next = loadText(p + 1);
-        const __mmask64 high = _mm512_movepi8_mask(text);
-        const __mmask64 continuation = _mm512_cmplt_epi8_mask(text, notContinuation);
-        const __mmask64 continuedOnce = _mm512_cmplt_epi8_mask(next, notContinuation);
-        const __mmask64 continuedTwice =
-            continuedOnce >> 1 | static_cast<__mmask64>(static_cast<std::int8_t>(p[65]) < -64)
-                                     << 63;
-        const __m512i leadClass = _mm512_permutex2var_epi8(classLow, text, classHigh);
-        const __mmask64 needsOne =
-            high & _mm512_test_epi8_mask(leadClass, bytes(Tables::needsOneMore));
-        const __mmask64 needsTwo =
-            high & _mm512_test_epi8_mask(leadClass, bytes(Tables::needsTwoMore));
-        const __mmask64 inWindow = high & _mm512_test_epi8_mask(leadClass, bytes(Tables::inWindow));
-        const __mmask64 stops = high & _mm512_test_epi8_mask(leadClass, bytes(Tables::stops));
+        for (; sums.added < 16 && end - p >= 66; p += 64) {
+            const __m512i text = loadText(p);
+            const __m512i next = loadText(p + 1);
+            const __mmask64 high = _mm512_movepi8_mask(text);
+            const __mmask64 continuation = _mm512_cmplt_epi8_mask(text, notContinuation);
+            const __mmask64 continuedOnce = _mm512_cmplt_epi8_mask(next, notContinuation);
+            const __mmask64 continuedTwice =
+                continuedOnce >> 1 | static_cast<__mmask64>(static_cast<std::int8_t>(p[65]) < -64)
+                                         << 63;
+            const __m512i leadClass = _mm512_permutex2var_epi8(classLow, text, classHigh);
+            const __mmask64 needsOne =
+                high & _mm512_test_epi8_mask(leadClass, bytes(Tables::needsOneMore));
+            const __mmask64 needsTwo =
+                high & _mm512_test_epi8_mask(leadClass, bytes(Tables::needsTwoMore));
+            const __mmask64 inWindow =
+                high & _mm512_test_epi8_mask(leadClass, bytes(Tables::inWindow));
+            const __mmask64 stops = high & _mm512_test_epi8_mask(leadClass, bytes(Tables::stops));
 
-        // Three-byte characters read here are U+2000..U+20BF: E2 followed by 80, 81 or 82.
-        const __mmask64 punctuation =
-            _mm512_cmplt_epu8_mask(_mm512_sub_epi8(next, bytes(0x80)), bytes(3));
-        // Two-byte characters in the window: the row (bits 6 and 7 of the class) and the low six
-        // bits of the continuation byte.
-        const __m512i windowIndex = _mm512_ternarylogic_epi32(leadClass, next, bytes(0xC0), 0xE4);
-        const __m512i windowLetter = window(windowIndex);
-        __m512i letter = windowLetter;
-        if constexpr (ascii == AsciiLetters::latin) {
-            // OR-ing 0x20 folds 'A'..'Z' onto 'a'..'z' and maps no other byte there.
-            letter = _mm512_mask_blend_epi8(
-                inWindow, _mm512_sub_epi8(_mm512_or_si512(text, bytes(0x20)), bytes('a')),
-                windowLetter);
-        } else if constexpr (ascii == AsciiLetters::table) {
-            letter = _mm512_mask_blend_epi8(
-                inWindow, _mm512_permutex2var_epi8(asciiLow, text, asciiHigh), windowLetter);
-        }
+            // Three-byte characters read here are U+2000..U+20BF: E2 followed by 80, 81 or 82.
+            const __mmask64 punctuation =
+                _mm512_cmplt_epu8_mask(_mm512_sub_epi8(next, bytes(0x80)), bytes(3));
+            // Two-byte characters in the window: the row (bits 6 and 7 of the class) and the low
+            // six bits of the continuation byte.
+            const __m512i windowIndex =
+                _mm512_ternarylogic_epi32(leadClass, next, bytes(0xC0), 0xE4);
+            const __m512i windowLetter =
+                twoRows
+                    ? _mm512_permutex2var_epi8(window.quarters[0], windowIndex, window.quarters[1])
+                    : window(windowIndex);
+            __m512i letter = windowLetter;
+            if constexpr (ascii == AsciiLetters::latin) {
+                // OR-ing 0x20 folds 'A'..'Z' onto 'a'..'z' and maps no other byte there.
+                letter = _mm512_mask_blend_epi8(
+                    inWindow, _mm512_sub_epi8(_mm512_or_si512(text, bytes(0x20)), bytes('a')),
+                    windowLetter);
+            } else if constexpr (ascii == AsciiLetters::table) {
+                letter = _mm512_mask_blend_epi8(
+                    inWindow, _mm512_permutex2var_epi8(asciiLow, text, asciiHigh), windowLetter);
+            }
 
-        const __mmask64 required = needsOne << 1 | needsTwo << 2 | carried;
-        __mmask64 left = stops | (needsTwo & ~punctuation) | (needsOne & ~continuedOnce) |
-                         (needsTwo & ~continuedTwice) | (continuation & ~required);
-        if (windowHasMarks) {
-            left |= inWindow & _mm512_cmpeq_epi8_mask(windowLetter, bytes(Tables::leftToCaller));
+            const __mmask64 required = _kor_mask64(
+                _kor_mask64(_kshiftli_mask64(needsOne, 1), _kshiftli_mask64(needsTwo, 2)), carried);
+            __mmask64 left =
+                _kor_mask64(_kor_mask64(stops, _kandn_mask64(punctuation, needsTwo)),
+                            _kor_mask64(_kor_mask64(_kandn_mask64(continuedOnce, needsOne),
+                                                    _kandn_mask64(continuedTwice, needsTwo)),
+                                        _kandn_mask64(required, continuation)));
+            if (windowHasMarks) {
+                left |=
+                    inWindow & _mm512_cmpeq_epi8_mask(windowLetter, bytes(Tables::leftToCaller));
+            }
+            const unsigned stop = left == 0 ? 64 : static_cast<unsigned>(std::countr_zero(left));
+            const __mmask64 before = stop == 64 ? ~__mmask64{0} : (__mmask64{1} << stop) - 1;
+            __mmask64 counted = before & _mm512_cmplt_epu8_mask(letter, bytes(Tables::notCounted));
+            if constexpr (ascii == AsciiLetters::latin) {
+                counted &= inWindow | _mm512_cmplt_epu8_mask(letter, bytes(26));
+            } else if constexpr (ascii == AsciiLetters::table) {
+                counted &= ~high | inWindow;
+            } else {
+                counted &= inWindow;
+            }
+            sums.add(letter, counted);
+            if (__builtin_expect(left != 0, 0)) {
+                leftAt = p + stop;
+                break;
+            }
+            carried = (needsOne >> 63) | (needsTwo >> 62 & 1) | (needsTwo >> 63) << 1;
         }
-        const unsigned stop = left == 0 ? 64 : static_cast<unsigned>(std::countr_zero(left));
-        const __mmask64 before = stop == 64 ? ~__mmask64{0} : (__mmask64{1} << stop) - 1;
-        __mmask64 counted = before & _mm512_cmplt_epu8_mask(letter, bytes(Tables::notCounted));
-        if constexpr (ascii == AsciiLetters::latin) {
-            counted &= inWindow | _mm512_cmplt_epu8_mask(letter, bytes(26));
-        } else if constexpr (ascii == AsciiLetters::table) {
-            counted &= ~high | inWindow;
-        } else {
-            counted &= inWindow;
+        if (sums.added == 16) {
+            sums.addWaiting();
         }
-        sums.add(letter, counted);
-        if (left != 0) {
-            p = readLeft(context, p + stop);
+        if (leftAt != nullptr) {
+            p = readLeft(context, leftAt);
+            leftAt = nullptr;
             carried = 0;
-            continue;
         }
-        carried = (needsOne >> 63) | (needsTwo >> 62 & 1) | (needsTwo >> 63) << 1;
-        p += 64;
     }
     sums.finish(letters, tables.letterCount);
     return p + std::popcount(carried);
@@ -280,6 +299,9 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,bmi,popcnt"))) void addCodePa
             }
         }
         sums.add(letter, present & _mm512_cmplt_epu8_mask(letter, bytes(Tables::notCounted)));
+        if (sums.added == 16) {
+            sums.addWaiting();
+        }
     }
     sums.finish(letters, tables.letterCount);
 }
@@ -318,13 +340,21 @@ const std::byte* addUtf8LettersAvx512(const AlphabetVectorTables& tables, const 
     using AsciiLetters = AlphabetVectorTables::AsciiLetters;
     return byGroups(tables.groups, [&](auto groups) {
         constexpr int g = decltype(groups)::value;
+        const auto run = [&](auto asciiLetters, auto twoRows) {
+            return addUtf8<g, decltype(asciiLetters)::value, decltype(twoRows)::value>(
+                tables, p, end, letters, readLeft, context);
+        };
+        using Latin = std::integral_constant<AsciiLetters, AsciiLetters::latin>;
+        using None = std::integral_constant<AsciiLetters, AsciiLetters::none>;
+        using Table = std::integral_constant<AsciiLetters, AsciiLetters::table>;
+        const bool twoRows = tables.windowRows <= 2;
         switch (tables.asciiLetters) {
             case AsciiLetters::latin:
-                return addUtf8<g, AsciiLetters::latin>(tables, p, end, letters, readLeft, context);
+                return twoRows ? run(Latin{}, std::true_type{}) : run(Latin{}, std::false_type{});
             case AsciiLetters::none:
-                return addUtf8<g, AsciiLetters::none>(tables, p, end, letters, readLeft, context);
+                return twoRows ? run(None{}, std::true_type{}) : run(None{}, std::false_type{});
             default:
-                return addUtf8<g, AsciiLetters::table>(tables, p, end, letters, readLeft, context);
+                return twoRows ? run(Table{}, std::true_type{}) : run(Table{}, std::false_type{});
         }
     });
 }
