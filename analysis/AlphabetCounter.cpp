@@ -218,6 +218,16 @@ AlphabetCounter::AlphabetCounter(Alphabet alphabet, TextEncoding encoding, bool 
         }
     }
     vectors_ = vectorTables();
+    if (!vectors_ && kernel_->name != "scalar" && ascii_ != AsciiLetters::table) {
+        auto entries = std::make_shared<std::vector<std::uint16_t>>(0x3F20, none_);
+        for (unsigned lead = 0xC2; lead <= 0xDF; ++lead) {
+            for (unsigned last = 0x80; last <= 0xBF; ++last) {
+                (*entries)[(lead & 0x1F) | (last & 0x3F) << 8] =
+                    low_[(lead & 0x1F) << 6 | (last & 0x3F)];
+            }
+        }
+        pairEntries_ = std::move(entries);
+    }
 }
 
 std::shared_ptr<const AlphabetVectorTables> AlphabetCounter::vectorTables() const {
@@ -565,7 +575,7 @@ void AlphabetCounter::countUtf8(std::span<const std::byte> text, AlphabetPiece& 
     if (!piece.hasBoundary) {
         return;
     }
-    if (vectors_) {
+    if (vectors_ || pairEntries_) {
         countUtf8WithVectors(begin + head, begin + tailStart, work);
         piece.end.cluster = lastCluster(begin + head, begin + tailStart);
         return;
@@ -584,7 +594,8 @@ void AlphabetCounter::countUtf8(std::span<const std::byte> text, AlphabetPiece& 
     piece.end.cluster = lastCluster(begin + head, begin + tailStart);
 }
 
-// The vector loops, with what they leave read one character at a time.
+// The vector loops, with what they leave read one character at a time. The AVX2 loop reads only
+// what is not ASCII: ASCII letters, where there are any, are the kernel's.
 void AlphabetCounter::countUtf8WithVectors(const std::byte* begin, const std::byte* end,
                                            Work& work) const {
     const std::byte* p = begin;
@@ -599,9 +610,18 @@ void AlphabetCounter::countUtf8WithVectors(const std::byte* begin, const std::by
         const auto& [counter, from, to, counts] = *static_cast<Context*>(opaque);
         return counter->countSlowly(at, from, to, *counts);
     };
-    p = addUtf8LettersAvx512(*vectors_, begin, end, work.slots.data(), readLeft, &context);
+    if (vectors_) {
+        p = addUtf8LettersAvx512(*vectors_, begin, end, work.slots.data(), readLeft, &context);
+        countRange<AsciiLetters::table>(p, end, begin, end, work);
+        return;
+    }
+    if (ascii_ == AsciiLetters::kernel) {
+        addAsciiLetters(begin, end, work);
+    }
+    p = addUtf8PairsAvx2(pairEntries_->data(), follower, begin, end, work.slots.data(), readLeft,
+                         &context);
 #endif
-    countRange<AsciiLetters::table>(p, end, begin, end, work);
+    countRange<AsciiLetters::none>(p, end, begin, end, work);
 }
 
 // The characters from `begin`, which is an NFC boundary, to `end`, which is in the middle of

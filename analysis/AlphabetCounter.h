@@ -160,6 +160,8 @@ class AlphabetCounter {
     // The tables of the vector loops, where the kernel's instruction set runs them and the
     // alphabet has at most 64 letters.
     std::shared_ptr<const AlphabetVectorTables> vectors_;
+    // Otherwise, with the AVX2 loop: the entry of each two-byte character, by its two bytes.
+    std::shared_ptr<const std::vector<std::uint16_t>> pairEntries_;
 };
 
 }  // namespace glyphmeter::analysis

@@ -4,10 +4,10 @@
 // Sixty-four bytes at a time become a vector of letter numbers, one for each character that
 // starts there, looked up with byte permutes: ASCII characters by their byte, two-byte UTF-8
 // characters by their lead and continuation bytes within a window of up to four lead bytes (the
-// rows of 64 code points that hold most of the alphabet's letters beyond ASCII), single-byte code pages by their
-// byte. Each letter number becomes one bit of one of up to eight vectors (letters 8g to 8g+7 in
-// vector g), and the bits are summed by a tree of carry-save adders; only what overflows the tree
-// is counted with popcnt.
+// rows of 64 code points that hold most of the alphabet's letters beyond ASCII), single-byte code
+// pages by their byte. Each letter number becomes one bit of one of up to eight vectors (letters 8g
+// to 8g+7 in vector g), and the bits are summed by a tree of carry-save adders; only what overflows
+// the tree is counted with popcnt.
 //
 // UTF-8 is checked on the way: every continuation byte must be one its lead byte asks for, and
 // every lead byte must have its continuation bytes. What these loops cannot count exactly — an
@@ -51,7 +51,7 @@ struct AlphabetVectorTables {
     alignas(64) std::array<std::uint8_t, 128> leadClass{};  // bytes 0x80..0xFF
     // The two-byte characters of the window's lead bytes, 64 for each of its rows in turn.
     alignas(64) std::array<std::uint8_t, 256> window{};
-    int windowRows = 0;  // 0 to 4
+    int windowRows = 0;                                 // 0 to 4
     alignas(64) std::array<std::uint8_t, 256> bytes{};  // a single-byte code page's letters
     int letterCount = 0;                                // at most 64
     int groups = 1;                                     // vectors of eight letters: 1 to 8
@@ -77,6 +77,16 @@ const std::byte* addUtf8LettersAvx512(const AlphabetVectorTables& tables, const 
 void addCodePageLettersAvx512(const AlphabetVectorTables& tables, const std::byte* begin,
                               const std::byte* end, std::int64_t* letters, std::uint64_t& invalid,
                               std::optional<std::uint64_t>& firstInvalid);
+
+// The AVX2 loop, for the two-byte characters of UTF-8 only (ASCII characters are counted apart,
+// or are no letters): adds pairEntries[(lead & 0x1F) | (continuation & 0x3F) << 8] for each
+// two-byte character, the slot of its letter or of no letter, to `slots`. An entry equal to
+// `follower` (a character that joins the one before it) is left to `readLeft`, as are the
+// characters the vector check cannot pass: all but ASCII, two-byte characters, and U+2000 to
+// U+20BF. Returns where it stopped, with fewer than 34 bytes left before `end`.
+const std::byte* addUtf8PairsAvx2(const std::uint16_t* pairEntries, std::uint16_t follower,
+                                  const std::byte* p, const std::byte* end, std::int64_t* slots,
+                                  LeftCharacterReader readLeft, void* context);
 #endif
 
 }  // namespace glyphmeter::analysis
