@@ -217,6 +217,7 @@ AlphabetCounter::AlphabetCounter(Alphabet alphabet, TextEncoding encoding, bool 
             bytes_[b] = c == 0xFFFF ? undefinedByte : entryOf(c);
         }
     }
+    punctuationCounts_ = generalPunctuationCounts();
     vectors_ = vectorTables();
     if (!vectors_ && kernel_->name != "scalar" && ascii_ != AsciiLetters::table) {
         auto entries = std::make_shared<std::vector<std::uint16_t>>(0x3F20, none_);
@@ -228,6 +229,26 @@ AlphabetCounter::AlphabetCounter(Alphabet alphabet, TextEncoding encoding, bool 
         }
         pairEntries_ = std::move(entries);
     }
+}
+
+// Whether any of U+2000..U+20BF counts, which the vector loops otherwise pass unread. U+2000
+// and U+2001 are no NFC boundaries only because NFC replaces each by another space (U+2002,
+// U+2003), which never joins the character before it: they count as what they become.
+bool AlphabetCounter::generalPunctuationCounts() const {
+    for (char32_t c = 0x2000; c < 0x20C0; ++c) {
+        std::uint16_t entry = entryOf(c);
+        if (entry == follower) {
+            const std::u32string alone = unicode::toNfc(std::u32string(1, c));
+            const std::u32string after = unicode::toNfc(std::u32string{U'a', c});
+            if (alone.size() == 1 && after == std::u32string{U'a', alone[0]}) {
+                entry = entryOf(alone[0]);
+            }
+        }
+        if (entry != none_) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::shared_ptr<const AlphabetVectorTables> AlphabetCounter::vectorTables() const {
@@ -284,9 +305,6 @@ std::shared_ptr<const AlphabetVectorTables> AlphabetCounter::vectorTables() cons
         }
     }
     tables->windowRows = static_cast<int>(letterRows.size());
-    const bool generalPunctuationCounts = rowHas(0x2000 / 64, isCounted) ||
-                                          rowHas(0x2040 / 64, isCounted) ||
-                                          rowHas(0x2080 / 64, isCounted);
     for (unsigned b = 0x80; b < 0x100; ++b) {
         std::uint8_t& leadClass = tables->leadClass[b - 0x80];
         if (b < 0xC0) {
@@ -298,7 +316,7 @@ std::shared_ptr<const AlphabetVectorTables> AlphabetCounter::vectorTables() cons
             } else {
                 leadClass = rowHas(b - 0xC0, isCounted) ? Tables::stops : Tables::needsOneMore;
             }
-        } else if (b == 0xE2 && !generalPunctuationCounts) {
+        } else if (b == 0xE2 && !punctuationCounts_) {
             leadClass = Tables::needsOneMore | Tables::needsTwoMore;
         } else {
             leadClass = Tables::stops;
@@ -618,8 +636,8 @@ void AlphabetCounter::countUtf8WithVectors(const std::byte* begin, const std::by
     if (ascii_ == AsciiLetters::kernel) {
         addAsciiLetters(begin, end, work);
     }
-    p = addUtf8PairsAvx2(pairEntries_->data(), follower, begin, end, work.slots.data(), readLeft,
-                         &context);
+    p = addUtf8PairsAvx2(pairEntries_->data(), follower, punctuationCounts_, begin, end,
+                         work.slots.data(), readLeft, &context);
 #endif
     countRange<AsciiLetters::none>(p, end, begin, end, work);
 }

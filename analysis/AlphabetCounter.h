@@ -142,6 +142,7 @@ class AlphabetCounter {
     void countGenerally(std::span<const std::byte> text, AlphabetPiece& piece, Work& work) const;
     void addAsciiLetters(const std::byte* begin, const std::byte* end, Work& work) const;
     std::shared_ptr<const AlphabetVectorTables> vectorTables() const;
+    bool generalPunctuationCounts() const;
     void countUtf8WithVectors(const std::byte* begin, const std::byte* end, Work& work) const;
 
     Alphabet alphabet_;
@@ -160,6 +161,7 @@ class AlphabetCounter {
     // The tables of the vector loops, where the kernel's instruction set runs them and the
     // alphabet has at most 64 letters.
     std::shared_ptr<const AlphabetVectorTables> vectors_;
+    bool punctuationCounts_ = false;  // generalPunctuationCounts()
     // Otherwise, with the AVX2 loop: the entry of each two-byte character, by its two bytes.
     std::shared_ptr<const std::vector<std::uint16_t>> pairEntries_;
 };

@@ -83,10 +83,11 @@ void addCodePageLettersAvx512(const AlphabetVectorTables& tables, const std::byt
 // two-byte character, the slot of its letter or of no letter, to `slots`. An entry equal to
 // `follower` (a character that joins the one before it) is left to `readLeft`, as are the
 // characters the vector check cannot pass: all but ASCII, two-byte characters, and U+2000 to
-// U+20BF. Returns where it stopped, with fewer than 34 bytes left before `end`.
+// U+20BF unless `punctuationCounts` (one of them counts as a letter). Returns where it stopped,
+// with fewer than 34 bytes left before `end`.
 const std::byte* addUtf8PairsAvx2(const std::uint16_t* pairEntries, std::uint16_t follower,
-                                  const std::byte* p, const std::byte* end, std::int64_t* slots,
-                                  LeftCharacterReader readLeft, void* context);
+                                  bool punctuationCounts, const std::byte* p, const std::byte* end,
+                                  std::int64_t* slots, LeftCharacterReader readLeft, void* context);
 #endif
 
 }  // namespace glyphmeter::analysis

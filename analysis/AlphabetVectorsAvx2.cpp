@@ -36,8 +36,9 @@ GLYPHMETER_AVX2_INLINE std::uint32_t between(__m256i text, int low, int high) {
 }  // namespace
 
 __attribute__((target("avx2,bmi,popcnt"))) const std::byte* addUtf8PairsAvx2(
-    const std::uint16_t* pairEntries, std::uint16_t follower, const std::byte* p,
-    const std::byte* end, std::int64_t* slots, LeftCharacterReader readLeft, void* context) {
+    const std::uint16_t* pairEntries, std::uint16_t follower, bool punctuationCounts,
+    const std::byte* p, const std::byte* end, std::int64_t* slots, LeftCharacterReader readLeft,
+    void* context) {
     const __m256i notContinuation = bytes(0xC0);  // continuation bytes are below, as signed
     // As for the AVX-512 loop: chunks 32 bytes apart, whatever they hold, with the continuation
     // bytes the last character of one carries into the next.
@@ -56,7 +57,8 @@ __attribute__((target("avx2,bmi,popcnt"))) const std::byte* addUtf8PairsAvx2(
             continuedOnce >> 1 | static_cast<std::uint32_t>(static_cast<std::int8_t>(p[33]) < -64)
                                      << 31;
         const std::uint32_t twoBytes = between(text, 0xC2, 0xDF);
-        const std::uint32_t punctuationLead = bitsOf(_mm256_cmpeq_epi8(text, bytes(0xE2)));
+        const std::uint32_t punctuationLead =
+            punctuationCounts ? 0 : bitsOf(_mm256_cmpeq_epi8(text, bytes(0xE2)));
         const std::uint32_t punctuation = between(next, 0x80, 0x82);
         const std::uint32_t needsOne = twoBytes | punctuationLead;
         const std::uint32_t required = needsOne << 1 | punctuationLead << 2 | carried;
