@@ -320,23 +320,14 @@ int AlphabetCounter::decode(const std::byte* p, const std::byte* end, char32_t& 
 }
 
 // The plain reading loop: finishes the seam's pending character with the first bytes of `text`,
-// then reads one character at a time; stops once work.letters reaches `stopAt`. Returns how many
-// bytes of `text` it consumed (all of them, unless it stopped); an unfinished character at the end
-// is left pending in `seam`.
-std::size_t AlphabetCounter::feedBytes(AlphabetSeam& seam, std::span<const std::byte> text,
-                                       Work& work, std::int64_t stopAt) const {
+// then reads one character at a time, handing each to `take(read, c, at)` (`read` as decode()
+// returns it, `at` the character's offset in the file), which returns true to stop. Returns how
+// many bytes of `text` it consumed (all of them, unless it stopped); an unfinished character at
+// the end is left pending in `seam`.
+template <class Take>
+std::size_t AlphabetCounter::readCharacters(AlphabetSeam& seam, std::span<const std::byte> text,
+                                            Take&& take) const {
     std::size_t i = 0;
-    const auto take = [&](int read, char32_t c, std::uint64_t at) {
-        if (read > 0) {
-            feed(c, seam.cluster, work);
-        } else {
-            work.addInvalid(at);
-            seam.cluster.assign(1, unicode::replacementCharacter);
-            work.add(none_, 1);
-        }
-        work.stopped = work.letters >= stopAt;
-        return work.stopped;
-    };
     while (seam.pendingSize > 0) {
         std::array<std::byte, 7> joined{};
         std::copy_n(seam.pending.begin(), seam.pendingSize, joined.begin());
@@ -382,6 +373,22 @@ std::size_t AlphabetCounter::feedBytes(AlphabetSeam& seam, std::span<const std::
         }
     }
     return i;
+}
+
+// readCharacters() counting into `work`; stops once work.letters reaches `stopAt`.
+std::size_t AlphabetCounter::feedBytes(AlphabetSeam& seam, std::span<const std::byte> text,
+                                       Work& work, std::int64_t stopAt) const {
+    return readCharacters(seam, text, [&](int read, char32_t c, std::uint64_t at) {
+        if (read > 0) {
+            feed(c, seam.cluster, work);
+        } else {
+            work.addInvalid(at);
+            seam.cluster.assign(1, unicode::replacementCharacter);
+            work.add(none_, 1);
+        }
+        work.stopped = work.letters >= stopAt;
+        return work.stopped;
+    });
 }
 
 // An unfinished character that can no longer be finished: one invalid sequence (UTF-8, where
@@ -905,6 +912,141 @@ void AlphabetCounter::finish(AlphabetSeam& seam, AlphabetCounts& totals) const {
     Work work(alphabet_.size());
     flushPending(seam, work);
     apply(work, 0, totals);
+}
+
+// The slots of a complete cluster: the letters its NFC counts as, in order.
+void AlphabetCounter::clusterSlots(std::u32string_view cluster,
+                                   std::vector<std::uint16_t>& slots) const {
+    if (cluster.size() == 1) {
+        if (const std::uint16_t entry = entryOf(cluster[0]); entry != follower) {
+            slots.push_back(entry);
+            return;
+        }
+    }
+    for (const char32_t c : unicode::toNfc(cluster)) {
+        const auto letter = letterFor(c);
+        slots.push_back(letter ? static_cast<std::uint16_t>(*letter) : none_);
+    }
+}
+
+namespace {
+
+// The cluster letterSlots() has read but not yet appended, held without a string while it is
+// one character (as nearly every cluster is): `single` with its slot `singleSlot`.
+struct OpenCluster {
+    enum class Form { empty, single, joined } form = Form::empty;
+    char32_t single = 0;
+    std::uint16_t singleSlot = 0;
+    std::int64_t letters = 0;  // the letters it counts as so far
+};
+
+}  // namespace
+
+bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte> text,
+                                  std::vector<std::uint16_t>& slots, AlphabetCounts& totals,
+                                  std::int64_t limit) const {
+    std::vector<std::uint16_t> scratch;
+    const auto lettersOf = [&](std::u32string_view cluster) {
+        scratch.clear();
+        clusterSlots(cluster, scratch);
+        return static_cast<std::int64_t>(std::count_if(
+            scratch.begin(), scratch.end(), [&](std::uint16_t s) { return s != none_; }));
+    };
+    OpenCluster open;
+    if (seam.cluster.size() == 1 && entryOf(seam.cluster[0]) != follower) {
+        open.form = OpenCluster::Form::single;
+        open.single = seam.cluster[0];
+        open.singleSlot = entryOf(open.single);
+        open.letters = open.singleSlot != none_;
+    } else if (!seam.cluster.empty()) {
+        open.form = OpenCluster::Form::joined;
+        open.letters = lettersOf(seam.cluster);
+    }
+    const auto append = [&](std::uint16_t slot) {
+        slots.push_back(slot);
+        if (slot != none_) {
+            ++totals.letters[slot];
+            ++totals.total;
+        }
+    };
+    const auto close = [&] {
+        if (open.form == OpenCluster::Form::single) {
+            append(open.singleSlot);
+        } else if (open.form == OpenCluster::Form::joined) {
+            scratch.clear();
+            clusterSlots(seam.cluster, scratch);
+            for (const std::uint16_t slot : scratch) {
+                append(slot);
+            }
+        }
+        open = OpenCluster{};
+    };
+    const auto startWith = [&](char32_t c, std::uint16_t slot) {
+        close();
+        open.form = OpenCluster::Form::single;
+        open.single = c;
+        open.singleSlot = slot;
+        open.letters = slot != none_;
+    };
+    bool stopped = false;
+    const std::size_t consumed =
+        readCharacters(seam, text, [&](int read, char32_t c, std::uint64_t at) {
+            if (read <= 0) {
+                if (!totals.firstInvalid) {
+                    totals.firstInvalid = at;
+                }
+                ++totals.invalidSequences;
+                startWith(unicode::replacementCharacter, none_);
+            } else if (const std::uint16_t entry = entryOf(c); entry != follower) {
+                startWith(c, entry);
+            } else {
+                if (open.form != OpenCluster::Form::joined) {
+                    seam.cluster.clear();
+                    if (open.form == OpenCluster::Form::single) {
+                        seam.cluster.assign(1, open.single);
+                    }
+                    open.form = OpenCluster::Form::joined;
+                }
+                // As the tally reads it: marks past the longest run change nothing.
+                if (seam.cluster.size() < maxCluster) {
+                    seam.cluster += c;
+                    open.letters = lettersOf(seam.cluster);
+                }
+            }
+            stopped = totals.total + open.letters >= limit;
+            return stopped;
+        });
+    seam.offset += consumed;
+    if (stopped) {
+        close();
+        seam.cluster.clear();
+        seam.pendingSize = 0;
+        return true;
+    }
+    if (open.form == OpenCluster::Form::single) {
+        seam.cluster.assign(1, open.single);
+    } else if (open.form == OpenCluster::Form::empty) {
+        seam.cluster.clear();
+    }
+    return false;
+}
+
+void AlphabetCounter::finishLetterSlots(AlphabetSeam& seam, std::vector<std::uint16_t>& slots,
+                                        AlphabetCounts& totals) const {
+    const std::size_t from = slots.size();
+    clusterSlots(seam.cluster, slots);
+    for (std::size_t i = from; i < slots.size(); ++i) {
+        if (slots[i] != none_) {
+            ++totals.letters[slots[i]];
+            ++totals.total;
+        }
+    }
+    // The unfinished character: invalid sequences, each a character that is no letter.
+    Work work(alphabet_.size());
+    flushPending(seam, work);
+    slots.insert(slots.end(), work.invalid, none_);
+    apply(work, 0, totals);
+    seam.cluster.clear();
 }
 
 }  // namespace glyphmeter::analysis

@@ -511,7 +511,6 @@ Options parseCommandLine(std::vector<Argument> arguments) {
     }
     options.alphabet = alphabetChoice(alphabet, statistics, chosenLanguage);
     options.language = chosenLanguage;
-    refuseSequencesOfAlphabet(options.ngramLength, alphabet, options.alphabet);
     if (chosenLanguage != nullptr && !statistics) {
         throw UsageError("--language chooses the language of --stats, which is not given");
     }
