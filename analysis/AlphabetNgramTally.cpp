@@ -88,7 +88,7 @@ std::vector<SequenceCount> AlphabetNgramCounter::take() {
                 counts.push_back({index, dense_[index]});
             }
         }
-        dense_ = {};
+        dense_ = std::vector<std::uint32_t>();  // its memory too
     } else {
         counts.reserve(hashed_.size());
         hashed_.forEach([&](std::uint64_t index, std::uint64_t count) {
