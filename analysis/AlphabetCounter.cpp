@@ -357,9 +357,23 @@ std::size_t AlphabetCounter::readCharacters(AlphabetSeam& seam, std::span<const 
         }
     }
     const std::byte* const end = text.data() + text.size();
+    const bool utf8 = encoding_ == TextEncoding::utf8;
     while (i < text.size()) {
         char32_t c = 0;
-        const int read = decode(text.data() + i, end, c);
+        int read = 0;
+        const unsigned b0 = u8(text[i]);
+        // The characters of one and two bytes that nearly all UTF-8 text is made of, read here
+        // rather than through the general decoding.
+        if (utf8 && b0 < 0x80) {
+            c = b0;
+            read = 1;
+        } else if (utf8 && b0 >= 0xC2 && b0 < 0xE0 && i + 1 < text.size() &&
+                   isContinuation(text[i + 1])) {
+            c = (b0 & 0x1F) << 6 | (u8(text[i + 1]) & 0x3F);
+            read = 2;
+        } else {
+            read = decode(text.data() + i, end, c);
+        }
         if (read == 0) {
             seam.pendingSize = static_cast<std::uint8_t>(text.size() - i);
             std::copy(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
@@ -988,6 +1002,7 @@ bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte>
         open.singleSlot = slot;
         open.letters = slot != none_;
     };
+    slots.reserve(slots.size() + text.size() + seam.cluster.size() + 4);
     bool stopped = false;
     const std::size_t consumed =
         readCharacters(seam, text, [&](int read, char32_t c, std::uint64_t at) {
@@ -997,7 +1012,8 @@ bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte>
                 }
                 ++totals.invalidSequences;
                 startWith(unicode::replacementCharacter, none_);
-            } else if (const std::uint16_t entry = entryOf(c); entry != follower) {
+            } else if (const std::uint16_t entry = c < 0x800 ? low_[c] : entryOf(c);
+                       entry != follower) {
                 startWith(c, entry);
             } else {
                 if (open.form != OpenCluster::Form::joined) {

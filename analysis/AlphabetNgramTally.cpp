@@ -48,36 +48,60 @@ void AlphabetNgramCounter::makeDense() {
 }
 
 void AlphabetNgramCounter::add(std::span<const std::uint16_t> slots) {
-    const int before = options_.length - 1;  // letters a sequence's last one follows
+    switch (options_.length) {
+        case 2:
+            addOfLength<2>(slots);
+            break;
+        case 3:
+            addOfLength<3>(slots);
+            break;
+        default:
+            addOfLength<4>(slots);
+            break;
+    }
+}
+
+// The state in locals: the counts' stores could otherwise alias it and have it read again for
+// every letter.
+template <int length>
+void AlphabetNgramCounter::addOfLength(std::span<const std::uint16_t> slots) {
+    constexpr int before = length - 1;  // letters a sequence's last one follows
     const std::uint64_t base = base_;
+    const bool spanWords = options_.spanWords;
+    std::array<std::uint16_t, 3> recent = recent_;
+    int run = run_;
+    std::uint32_t* dense = dense_.empty() ? nullptr : dense_.data();
     for (const std::uint16_t slot : slots) {
-        if (slot >= base_) {
-            if (!options_.spanWords) {
-                run_ = 0;
-            }
+        if (slot >= base) {
+            run = spanWords ? run : 0;
             continue;
         }
-        if (run_ == before) {
+        if (run == before) {
             std::uint64_t index = 0;
             for (int i = 0; i < before; ++i) {
-                index = index * base + recent_[static_cast<std::size_t>(i)];
+                index = index * base + recent[static_cast<std::size_t>(i)];
             }
             index = index * base + slot;
-            if (!dense_.empty()) {
-                ++dense_[static_cast<std::size_t>(index)];
+            if (dense != nullptr) {
+                ++dense[static_cast<std::size_t>(index)];
             } else {
                 hashed_.add(index, 1);
                 // Dense once the table would hold no more than sixteen times what is seen.
                 if (mayBeDense_ && hashed_.size() * 16 > slots_) {
                     makeDense();
+                    dense = dense_.data();
                 }
             }
         } else {
-            ++run_;
+            ++run;
         }
-        std::copy(recent_.begin() + 1, recent_.begin() + before, recent_.begin());
-        recent_[static_cast<std::size_t>(before - 1)] = slot;
+        for (int i = 0; i + 1 < before; ++i) {
+            recent[static_cast<std::size_t>(i)] = recent[static_cast<std::size_t>(i) + 1];
+        }
+        recent[before - 1] = slot;
     }
+    recent_ = recent;
+    run_ = run;
 }
 
 std::vector<SequenceCount> AlphabetNgramCounter::take() {

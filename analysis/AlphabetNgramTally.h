@@ -59,6 +59,8 @@ class AlphabetNgramCounter {
     std::size_t heapBytes() const;
 
   private:
+    template <int length>
+    void addOfLength(std::span<const std::uint16_t> slots);
     void makeDense();
 
     std::size_t base_;
