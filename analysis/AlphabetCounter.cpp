@@ -976,8 +976,14 @@ bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte>
         open.form = OpenCluster::Form::joined;
         open.letters = lettersOf(seam.cluster);
     }
+    // Written in place, `used` of them, the vector's size set once it is known.
+    std::size_t used = slots.size();
+    slots.resize(used + text.size() + seam.cluster.size() + 4);
     const auto append = [&](std::uint16_t slot) {
-        slots.push_back(slot);
+        if (used == slots.size()) {
+            slots.resize(2 * used + 16);
+        }
+        slots[used++] = slot;
         if (slot != none_) {
             ++totals.letters[slot];
             ++totals.total;
@@ -1002,39 +1008,108 @@ bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte>
         open.singleSlot = slot;
         open.letters = slot != none_;
     };
-    slots.reserve(slots.size() + text.size() + seam.cluster.size() + 4);
-    bool stopped = false;
-    const std::size_t consumed =
-        readCharacters(seam, text, [&](int read, char32_t c, std::uint64_t at) {
-            if (read <= 0) {
-                if (!totals.firstInvalid) {
-                    totals.firstInvalid = at;
-                }
-                ++totals.invalidSequences;
-                startWith(unicode::replacementCharacter, none_);
-            } else if (const std::uint16_t entry = c < 0x800 ? low_[c] : entryOf(c);
-                       entry != follower) {
-                startWith(c, entry);
-            } else {
-                if (open.form != OpenCluster::Form::joined) {
-                    seam.cluster.clear();
-                    if (open.form == OpenCluster::Form::single) {
-                        seam.cluster.assign(1, open.single);
-                    }
-                    open.form = OpenCluster::Form::joined;
-                }
-                // As the tally reads it: marks past the longest run change nothing.
-                if (seam.cluster.size() < maxCluster) {
-                    seam.cluster += c;
-                    open.letters = lettersOf(seam.cluster);
-                }
+    // Far from the limit, runs of UTF-8 characters of one or two bytes that start clusters are
+    // read in a loop of their own; any other character goes through the general reading. The
+    // margin leaves room for clusters whose letters change as marks join them.
+    const bool mayRunFast =
+        encoding_ == TextEncoding::utf8 &&
+        totals.total + 4 * static_cast<std::int64_t>(text.size() + seam.cluster.size() + 1) < limit;
+    const std::uint16_t* const low = low_.data();
+    // The character at `i` when it is one of those: its code, length and entry.
+    const auto fastAt = [&](std::size_t i, char32_t& c, std::size_t& length, std::uint16_t& entry) {
+        const unsigned b0 = u8(text[i]);
+        c = b0;
+        length = 1;
+        if (b0 >= 0x80) {
+            if (b0 - 0xC2u >= 0x1Eu || i + 1 == text.size() || !isContinuation(text[i + 1])) {
+                return false;
             }
-            stopped = totals.total + open.letters >= limit;
-            return stopped;
-        });
-    seam.offset += consumed;
+            c = (b0 & 0x1F) << 6 | (u8(text[i + 1]) & 0x3F);
+            length = 2;
+        }
+        entry = low[c];
+        return entry != follower;
+    };
+    // Reads such a run from `i`, the state in locals, and returns where it ends.
+    const auto runFast = [&](std::size_t i) {
+        char32_t c = 0;
+        std::size_t length = 0;
+        std::uint16_t entry = 0;
+        if (open.form != OpenCluster::Form::single) {
+            if (!fastAt(i, c, length, entry)) {
+                return i;
+            }
+            startWith(c, entry);
+            i += length;
+        }
+        if (slots.size() - used < text.size() - i) {
+            slots.resize(used + text.size() - i);  // at most a character a byte
+        }
+        const std::size_t from = used;
+        std::uint16_t* const out = slots.data();
+        char32_t last = open.single;
+        std::uint16_t lastSlot = open.singleSlot;
+        while (i < text.size() && fastAt(i, c, length, entry)) {
+            out[used++] = lastSlot;
+            last = c;
+            lastSlot = entry;
+            i += length;
+        }
+        open.single = last;
+        open.singleSlot = lastSlot;
+        open.letters = lastSlot != none_;
+        for (std::size_t k = from; k < used; ++k) {
+            if (slots[k] != none_) {
+                ++totals.letters[slots[k]];
+                ++totals.total;
+            }
+        }
+        return i;
+    };
+    bool stopped = false;
+    const auto take = [&](int read, char32_t c, std::uint64_t at) {
+        if (read <= 0) {
+            if (!totals.firstInvalid) {
+                totals.firstInvalid = at;
+            }
+            ++totals.invalidSequences;
+            startWith(unicode::replacementCharacter, none_);
+        } else if (const std::uint16_t entry = c < 0x800 ? low[c] : entryOf(c); entry != follower) {
+            startWith(c, entry);
+        } else {
+            if (open.form != OpenCluster::Form::joined) {
+                seam.cluster.clear();
+                if (open.form == OpenCluster::Form::single) {
+                    seam.cluster.assign(1, open.single);
+                }
+                open.form = OpenCluster::Form::joined;
+            }
+            // As the tally reads it: marks past the longest run change nothing.
+            if (seam.cluster.size() < maxCluster) {
+                seam.cluster += c;
+                open.letters = lettersOf(seam.cluster);
+            }
+        }
+        stopped = totals.total + open.letters >= limit;
+        // Back to the fast loop after each character it leaves to this one.
+        return stopped || mayRunFast;
+    };
+    const std::uint64_t origin = seam.offset;
+    std::size_t done = 0;  // the bytes of `text` read
+    while (!stopped && done < text.size()) {
+        if (mayRunFast && seam.pendingSize == 0) {
+            done = runFast(done);
+            if (done == text.size()) {
+                break;
+            }
+        }
+        seam.offset = origin + done;
+        done += readCharacters(seam, text.subspan(done), take);
+    }
+    seam.offset = origin + done;
     if (stopped) {
         close();
+        slots.resize(used);
         seam.cluster.clear();
         seam.pendingSize = 0;
         return true;
@@ -1044,6 +1119,7 @@ bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte>
     } else if (open.form == OpenCluster::Form::empty) {
         seam.cluster.clear();
     }
+    slots.resize(used);
     return false;
 }
 
