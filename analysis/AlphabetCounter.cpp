@@ -1008,26 +1008,51 @@ bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte>
         open.singleSlot = slot;
         open.letters = slot != none_;
     };
-    // Far from the limit, runs of UTF-8 characters of one or two bytes that start clusters are
-    // read in a loop of their own; any other character goes through the general reading. The
-    // margin leaves room for clusters whose letters change as marks join them.
+    // Far from the limit, runs of the characters that start clusters and are read without the
+    // general decoding (UTF-8 of one or two bytes, a code page's defined bytes, UTF-16 outside
+    // the surrogates) are read in a loop of their own; any other character goes through the
+    // general reading. The margin leaves room for clusters whose letters change as marks join
+    // them.
     const bool mayRunFast =
-        encoding_ == TextEncoding::utf8 &&
         totals.total + 4 * static_cast<std::int64_t>(text.size() + seam.cluster.size() + 1) < limit;
     const std::uint16_t* const low = low_.data();
+    const bool singleByte = isSingleByte(encoding_);
+    const std::span<const char16_t> upper =
+        singleByte ? codePageUpperHalf(encoding_) : std::span<const char16_t>();
+    const bool bigEndian = encoding_ == TextEncoding::utf16BigEndian;
     // The character at `i` when it is one of those: its code, length and entry.
     const auto fastAt = [&](std::size_t i, char32_t& c, std::size_t& length, std::uint16_t& entry) {
         const unsigned b0 = u8(text[i]);
-        c = b0;
-        length = 1;
-        if (b0 >= 0x80) {
-            if (b0 - 0xC2u >= 0x1Eu || i + 1 == text.size() || !isContinuation(text[i + 1])) {
+        if (encoding_ == TextEncoding::utf8) {
+            c = b0;
+            length = 1;
+            if (b0 >= 0x80) {
+                if (b0 - 0xC2u >= 0x1Eu || i + 1 == text.size() || !isContinuation(text[i + 1])) {
+                    return false;
+                }
+                c = (b0 & 0x1F) << 6 | (u8(text[i + 1]) & 0x3F);
+                length = 2;
+            }
+            entry = low[c];
+        } else if (singleByte) {
+            entry = bytes_[b0];
+            if (entry == undefinedByte) {
                 return false;
             }
-            c = (b0 & 0x1F) << 6 | (u8(text[i + 1]) & 0x3F);
+            c = b0 < 0x80 ? b0 : upper[b0 - 0x80];
+            length = 1;
+        } else {
+            if (i + 1 == text.size()) {
+                return false;
+            }
+            const unsigned b1 = u8(text[i + 1]);
+            c = bigEndian ? b0 << 8 | b1 : b1 << 8 | b0;
+            if (c >= 0xD800 && c < 0xE000) {
+                return false;
+            }
             length = 2;
+            entry = c < 0x800 ? low[c] : entryOf(c);
         }
-        entry = low[c];
         return entry != follower;
     };
     // Reads such a run from `i`, the state in locals, and returns where it ends.
@@ -1047,14 +1072,16 @@ bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte>
         }
         const std::size_t from = used;
         std::uint16_t* const out = slots.data();
+        std::size_t n = used;
         char32_t last = open.single;
         std::uint16_t lastSlot = open.singleSlot;
         while (i < text.size() && fastAt(i, c, length, entry)) {
-            out[used++] = lastSlot;
+            out[n++] = lastSlot;
             last = c;
             lastSlot = entry;
             i += length;
         }
+        used = n;
         open.single = last;
         open.singleSlot = lastSlot;
         open.letters = lastSlot != none_;
