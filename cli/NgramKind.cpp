@@ -69,6 +69,9 @@ NgramKind::NgramKind(const ReportOptions& options, analysis::NgramOptions sequen
     if (alphabet_) {
         const analysis::Alphabet& letters = alphabet_->counting.alphabet;
         letters_.assign(letters.shownLetters().begin(), letters.shownLetters().end());
+        for (std::size_t letter = 0; letter < letters_.size(); ++letter) {
+            letterIndexes_.emplace(letters_[letter], letter);
+        }
         slots_ = analysis::sequenceSlots(letters_.size(), sequences.length);
         std::size_t widest = 1;
         for (const std::string& letter : letters_) {
@@ -191,18 +194,19 @@ std::uint64_t NgramKind::indexOf(const nlohmann::json& name) const {
     const std::string& text = name.get_ref<const std::string&>();
     std::uint64_t index = 0;
     std::size_t at = 0;
-    for (int i = 0; i < sequences_.length; ++i) {
-        // Each letter is shown as one character, so no letter's name starts another's.
-        const auto letter = std::find_if(
-            letters_.begin(), letters_.end(),
-            [&](const std::string& shown) { return text.compare(at, shown.size(), shown) == 0; });
-        if (letter == letters_.end()) {
+    int parsed = 0;
+    for (; parsed < sequences_.length && at < text.size(); ++parsed) {
+        // Each letter is shown as one character: its UTF-8 is as long as its first byte says.
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        const auto letter = letterIndexes_.find(text.substr(at, length));
+        if (letter == letterIndexes_.end()) {
             throw refuse();
         }
-        index = index * letters_.size() + static_cast<std::uint64_t>(letter - letters_.begin());
-        at += letter->size();
+        index = index * letters_.size() + letter->second;
+        at += length;
     }
-    if (at != text.size()) {
+    if (parsed != sequences_.length || at != text.size()) {
         throw refuse();
     }
     return index;

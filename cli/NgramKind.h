@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "AlphabetKind.h"
@@ -64,9 +65,10 @@ class NgramKind : public CountKind {
 
     analysis::NgramOptions sequences_;
     std::optional<AlphabetChoice> alphabet_;
-    std::vector<std::string> letters_;  // the alphabet's letters as shown
-    std::uint64_t slots_;               // the sequences there can be
-    std::size_t nameWidth_ = 8;         // the table's column of names, in terminal columns
+    std::vector<std::string> letters_;                            // the alphabet's letters as shown
+    std::unordered_map<std::string, std::size_t> letterIndexes_;  // into letters_
+    std::uint64_t slots_;                                         // the sequences there can be
+    std::size_t nameWidth_ = 8;  // the table's column of names, in terminal columns
 };
 
 }  // namespace glyphmeter::cli
