@@ -165,9 +165,12 @@ class AlphabetSequenceCounting {
         return {text_.textOf(block, shifted)};
     }
 
-    // At most one letter a byte, as for the alphabet tally.
+    // At most one letter a byte, as for the alphabet tally, and the letters of the cluster left
+    // open before the block, which the block's first characters complete: those are counted
+    // only then.
     std::int64_t letters(const BlockCount& count) const {
-        return static_cast<std::int64_t>(count.text.size());
+        return static_cast<std::int64_t>(count.text.size() +
+                                         4 * (seam_.cluster.size() + seam_.pendingSize));
     }
 
     std::int64_t commit(int, const BlockCount& count) {

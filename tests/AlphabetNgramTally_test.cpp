@@ -1,233 +1,147 @@
 // The sequences of an alphabet's letters against the plain reference (decoded, in NFC, looked up,
-// a window slid over the letters): alphabets, encodings and byte-order marks, spanning words or
-// not, texts cut into blocks small enough that characters and a base and its marks straddle
-// every seam, one reader or two, positioned or in sequence, and the letter limit; then the
-// counter's hash table turning dense, and an alphabet too large for a dense table.
+// a window slid over the letters): alphabets, UTF-8 and UTF-16 with and without a mark, spanning
+// words or not, texts full of marks and multibyte characters cut into blocks small enough that
+// they straddle every seam, and the letter limit; then the sequence counter's hash table, its
+// dense table and an alphabet too large for one. The scripted readings (failures, pipes, two
+// readers) and code pages are in TallyReading_test.
 #include "AlphabetNgramTally.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ReferenceLetters.h"
 #include "ReferenceTally.h"
 #include "ScriptedInput.h"
-#include "UnicodeTables.h"
 
 namespace glyphmeter::analysis {
 namespace {
 
-using testing::ScriptedInput;
-
-enum class Text { utf8, utf16Marked, utf16Unmarked, bytes };
-
-// Seeded pieces of testing::randomText, every other one a letter of `alphabet` in either case,
-// so that its sequences are many.
+// Seeded pieces of testing::randomText (marks alone and after letters, characters of every
+// length, invalid UTF-8), every other one a letter of `alphabet` in either case.
 std::string randomLetters(const Alphabet& alphabet, std::uint32_t seed) {
     std::mt19937 engine(seed);
     std::uniform_int_distribution<std::size_t> letter(0, alphabet.size() - 1);
     std::string text;
     for (std::uint32_t piece = 0; piece < 1000; ++piece) {
         const std::string& shown = alphabet.shownLetters()[letter(engine)];
-        if (piece % 4 == 1) {
-            AlphabetCounts ignored;
-            unicode::appendUtf8(unicode::simpleFold(testing::referenceDecode(TextEncoding::utf8,
-                                                                             shown, ignored)[0]),
-                                text);
-        } else {
-            text += shown;
-        }
+        AlphabetCounts ignored;
+        const char32_t c = testing::referenceDecode(TextEncoding::utf8, shown, ignored)[0];
+        unicode::appendUtf8(piece % 4 == 1 ? unicode::simpleFold(c) : c, text);
         text += testing::randomText(1, seed * 1000 + piece);
     }
     return text;
 }
 
-std::vector<std::byte> textOf(const Alphabet& alphabet, Text kind, std::uint32_t seed) {
-    std::string text;
-    switch (kind) {
-        case Text::utf8:
-            text = randomLetters(alphabet, seed);
-            break;
-        case Text::utf16Marked:
-            text = "\xFF\xFE" + testing::utf16Of(randomLetters(alphabet, seed));
-            break;
-        case Text::utf16Unmarked:
-            text = testing::utf16Of(randomLetters(alphabet, seed));
-            break;
-        case Text::bytes: {
-            // The letters of the code pages' upper halves, ASCII letters, and any byte.
-            std::mt19937 engine(seed);
-            std::uniform_int_distribution<int> any(0, 255);
-            std::vector<std::byte> bytes(3000);
-            for (std::byte& b : bytes) {
-                const int pick = any(engine);
-                b = static_cast<std::byte>(pick < 96    ? 0xC0 + pick % 64
-                                           : pick < 192 ? 'a' + pick % 26 - (pick % 2) * 32
-                                                        : any(engine));
-            }
-            return bytes;
-        }
-    }
-    const auto bytes = std::as_bytes(std::span(text.data(), text.size()));
-    return {bytes.begin(), bytes.end()};
-}
-
-struct Found {
-    std::map<std::uint64_t, std::uint64_t> counts;
-    AlphabetCounts letters;
-    bool limitReached = false;
-
-    bool operator==(const Found& other) const {
-        return counts == other.counts && letters.letters == other.letters.letters &&
-               letters.total == other.letters.total &&
-               letters.invalidSequences == other.letters.invalidSequences &&
-               letters.firstInvalid == other.letters.firstInvalid &&
-               limitReached == other.limitReached;
-    }
-};
-
-void PrintTo(const Found& found, std::ostream* out) {
-    *out << found.counts.size() << " sequences of " << found.letters.total << " letters, "
-         << found.letters.invalidSequences << " invalid" << (found.limitReached ? ", limit" : "");
-}
-
-// The plain reference, up to where the alphabet's plain loop stops for the limit.
-Found expected(std::span<const std::byte> bytes, const AlphabetOptions& options,
-               NgramOptions sequences, std::int32_t limit) {
-    const auto stop = testing::referenceAlphabet(bytes, options, limit);
-    Found found;
-    found.limitReached = stop.limitReached;
-    found.counts = testing::referenceSequences(
-        stop.limitReached ? bytes.first(stop.bytesRead) : bytes, options, sequences, found.letters);
-    return found;
-}
-
-Found counted(const AlphabetNgramTally& tally) {
-    Found found;
-    std::int64_t sum = 0;
-    for (const SequenceCount& count : tally.counts) {
-        found.counts[count.index] = count.count;
-        sum += static_cast<std::int64_t>(count.count);
-    }
-    EXPECT_EQ(sum, tally.totalNgrams);
-    found.letters = tally.letters;
-    found.limitReached = tally.limitReached;
-    return found;
-}
+// Sequences, letters, invalid sequences, the first one's offset, and the limit mark.
+using Found = std::tuple<std::map<std::uint64_t, std::uint64_t>, std::vector<std::int64_t>,
+                         std::uint64_t, std::optional<std::uint64_t>, bool>;
 
 TEST(AlphabetNgramTally, sequences_in_blocks_of_any_size_are_those_of_the_plain_reference) {
+    enum class Form { utf8, utf16Marked, utf16 };
     struct Case {
         const char* alphabet;  // a name, or "*" and the letters of a custom alphabet
         std::optional<TextEncoding> encoding;
         bool foldAccents;
-        Text text;
+        Form form;
         NgramOptions sequences;
     };
     const Case cases[] = {
-        {"de", std::nullopt, false, Text::utf8, {2, false}},
-        {"de", std::nullopt, true, Text::utf8, {3, true}},
-        {"ru", std::nullopt, false, Text::utf8, {2, true}},
-        {"el", std::nullopt, false, Text::utf8, {4, false}},
-        {"tr", std::nullopt, false, Text::utf8, {2, false}},
-        {"fr", std::nullopt, true, Text::utf16Marked, {3, false}},
-        {"ru", TextEncoding::utf16LittleEndian, false, Text::utf16Unmarked, {2, false}},
-        {"pl", TextEncoding::utf8, false, Text::utf16Marked, {2, true}},
-        {"ru", TextEncoding::koi8r, false, Text::bytes, {3, false}},
-        {"fr", TextEncoding::windows1252, true, Text::bytes, {2, true}},
-        {"*ÄaéßжΣ", std::nullopt, false, Text::utf8, {4, true}},
+        {"de", std::nullopt, false, Form::utf8, {2, false}},
+        {"de", std::nullopt, true, Form::utf8, {3, true}},
+        {"ru", std::nullopt, false, Form::utf8, {2, true}},
+        {"el", std::nullopt, false, Form::utf8, {4, false}},
+        {"tr", std::nullopt, false, Form::utf8, {2, false}},
+        {"fr", std::nullopt, true, Form::utf16Marked, {3, false}},
+        {"ru", TextEncoding::utf16LittleEndian, false, Form::utf16, {2, false}},
+        {"pl", TextEncoding::utf8, false, Form::utf16Marked, {2, true}},
+        {"*ÄaéßжΣ", std::nullopt, false, Form::utf8, {4, true}},
     };
-    struct Reading {
-        bool positioned;
-        int threads;
-    };
-    constexpr Reading readings[] = {{true, 1}, {true, 2}, {false, 1}};
     std::uint32_t seed = 1;
     for (const Case& c : cases) {
         const std::string_view name = c.alphabet;
         const AlphabetOptions options{
             name.starts_with('*') ? customAlphabet(name.substr(1)) : *findAlphabet(name),
             c.encoding, c.foldAccents};
-        const std::vector<std::byte> bytes = textOf(options.alphabet, c.text, seed++);
-        const Found whole = expected(bytes, options, c.sequences, letterLimit);
-        ASSERT_GT(whole.counts.size(), 10u) << name << " case " << seed - 1;
+        const std::string letters = randomLetters(options.alphabet, seed++);
+        const std::string text = c.form == Form::utf8    ? letters
+                                 : c.form == Form::utf16 ? testing::utf16Of(letters)
+                                                         : "\xFF\xFE" + testing::utf16Of(letters);
+        const auto bytes = std::as_bytes(std::span(text.data(), text.size()));
+        // The reference up to where the alphabet's plain loop stops for the limit.
+        const auto expected = [&](std::int32_t limit) {
+            const auto stop = testing::referenceAlphabet(bytes, options, limit);
+            AlphabetCounts read;
+            auto counts =
+                testing::referenceSequences(stop.limitReached ? bytes.first(stop.bytesRead) : bytes,
+                                            options, c.sequences, read);
+            return Found{std::move(counts), read.letters, read.invalidSequences, read.firstInvalid,
+                         stop.limitReached};
+        };
+        const Found whole = expected(letterLimit);
+        ASSERT_GT(std::get<0>(whole).size(), 10u) << name;
+        std::int64_t letterTotal = 0;
+        for (const std::int64_t n : std::get<1>(whole)) {
+            letterTotal += n;
+        }
         for (const std::int32_t limit :
-             {letterLimit, static_cast<std::int32_t>(whole.letters.total / 2), 1}) {
-            const Found reference = expected(bytes, options, c.sequences, limit);
+             {letterLimit, static_cast<std::int32_t>(letterTotal / 2), 1}) {
+            const Found reference = expected(limit);
             for (const std::size_t blockSize : {2, 3, 5, 64, 1000}) {
-                for (const Reading reading : readings) {
-                    ScriptedInput input(bytes, reading.positioned);
-                    const Found found = counted(detail::tallyAlphabetNgrams(
-                        input, options, c.sequences, {}, limit, blockSize, reading.threads));
-                    EXPECT_EQ(found, reference)
-                        << name << " of " << c.sequences.length
-                        << (c.sequences.spanWords ? " spanning words" : "") << ", limit " << limit
-                        << ", blocks of " << blockSize << (reading.positioned ? "" : " in sequence")
-                        << ", threads " << reading.threads;
+                testing::ScriptedInput input(bytes, true);
+                const AlphabetNgramTally tally = detail::tallyAlphabetNgrams(
+                    input, options, c.sequences, {}, limit, blockSize, 1);
+                std::map<std::uint64_t, std::uint64_t> counts;
+                for (const SequenceCount& count : tally.counts) {
+                    counts[count.index] = count.count;
                 }
+                EXPECT_EQ(Found(counts, tally.letters.letters, tally.letters.invalidSequences,
+                                tally.letters.firstInvalid, tally.limitReached),
+                          reference)
+                    << name << " of " << c.sequences.length
+                    << (c.sequences.spanWords ? " spanning words" : "") << ", limit " << limit
+                    << ", blocks of " << blockSize;
             }
         }
     }
 }
 
-// Sequences counted through the hash table, through the dense table it turns into, and for an
-// alphabet whose sequences are too many for one, list what occurs in index order.
+// Counted in pieces of 7, so that sequences run across them: while hashed, once dense, and
+// hashed throughout for 13 million or 1.3e19 possible sequences; in index order, and taking
+// leaves the counter as new.
 TEST(AlphabetNgramCounter, counts_alike_hashed_and_dense_in_index_order) {
-    struct Case {
+    const struct {
         std::size_t letters;
         NgramOptions sequences;
         std::size_t streamLength;
-    };
-    const Case cases[] = {
-        {30, {2, false}, 10},      // stays hashed: few seen
-        {30, {2, true}, 20000},    // turns dense
-        {60, {4, false}, 200000},  // 13M possible: hashed throughout
-        {60000, {4, true}, 5000},  // indexes beyond 32 bits
-    };
+    } cases[] = {{30, {2, false}, 10},
+                 {30, {2, true}, 20000},
+                 {60, {4, false}, 200000},
+                 {60000, {4, true}, 5000}};
     std::mt19937 engine(5);
-    for (const Case& c : cases) {
-        std::uniform_int_distribution<std::size_t> slot(0, c.letters);  // c.letters: no letter
-        std::vector<std::uint16_t> stream(c.streamLength);
-        for (auto& s : stream) {
-            s = static_cast<std::uint16_t>(slot(engine));
-        }
-        std::map<std::uint64_t, std::uint64_t> reference;
-        std::vector<std::uint64_t> window;
-        for (const std::uint16_t s : stream) {
-            if (s == c.letters) {
-                if (!c.sequences.spanWords) {
-                    window.clear();
-                }
-                continue;
-            }
-            window.push_back(s);
-            if (window.size() > static_cast<std::size_t>(c.sequences.length)) {
-                window.erase(window.begin());
-            }
-            if (window.size() == static_cast<std::size_t>(c.sequences.length)) {
-                std::uint64_t index = 0;
-                for (const std::uint64_t l : window) {
-                    index = index * c.letters + l;
-                }
-                ++reference[index];
-            }
+    for (const auto& c : cases) {
+        std::uniform_int_distribution<std::size_t> pick(0, c.letters);  // c.letters: no letter
+        std::vector<std::uint16_t> slots(c.streamLength);
+        std::vector<std::optional<std::size_t>> stream;
+        for (auto& slot : slots) {
+            slot = static_cast<std::uint16_t>(pick(engine));
+            stream.push_back(slot < c.letters ? std::optional<std::size_t>(slot) : std::nullopt);
         }
         AlphabetNgramCounter counter(c.letters, c.sequences);
-        // In pieces, so sequences run across them.
-        for (std::size_t at = 0; at < stream.size(); at += 7) {
-            counter.add(
-                std::span(stream).subspan(at, std::min<std::size_t>(7, stream.size() - at)));
+        for (std::size_t at = 0; at < slots.size(); at += 7) {
+            counter.add(std::span(slots).subspan(at, std::min<std::size_t>(7, slots.size() - at)));
         }
-        const std::vector<SequenceCount> taken = counter.take();
-        std::vector<SequenceCount> listed;
-        for (const auto& [index, count] : reference) {
-            listed.push_back({index, count});
+        std::vector<SequenceCount> expected;
+        for (const auto& [index, count] :
+             testing::referenceWindow(stream, c.letters, c.sequences)) {
+            expected.push_back({index, count});
         }
-        EXPECT_EQ(taken, listed) << c.letters << " letters";
-        EXPECT_EQ(counter.heapBytes(), 0u) << "taking leaves the counter as new";
+        EXPECT_EQ(counter.take(), expected) << c.letters << " letters";
+        EXPECT_EQ(counter.heapBytes(), 0u);
         EXPECT_TRUE(counter.take().empty());
     }
 }

@@ -207,10 +207,39 @@ inline std::optional<std::size_t> referenceLetter(const analysis::Alphabet& alph
     return letter;
 }
 
-// The sequences of `text` (a file's bytes, its byte-order mark chosen as the alphabet tally
-// chooses it) by index: the characters decoded and put in NFC, each looked up, and a window of
-// `sequences.length` slid over the letters, broken by every other character unless spanning
-// words. `letters` receives the letters and invalid sequences.
+// The sequences of a stream of letters (nullopt: a character that is no letter) by index, in
+// base `letters`: a window slid over the letters, broken by every other character unless spanning
+// words.
+inline std::map<std::uint64_t, std::uint64_t> referenceWindow(
+    const std::vector<std::optional<std::size_t>>& stream, std::size_t letters,
+    analysis::NgramOptions sequences) {
+    std::map<std::uint64_t, std::uint64_t> counts;
+    std::vector<std::size_t> window;
+    for (const auto& letter : stream) {
+        if (!letter) {
+            if (!sequences.spanWords) {
+                window.clear();
+            }
+            continue;
+        }
+        window.push_back(*letter);
+        if (window.size() > static_cast<std::size_t>(sequences.length)) {
+            window.erase(window.begin());
+        }
+        if (window.size() == static_cast<std::size_t>(sequences.length)) {
+            std::uint64_t index = 0;
+            for (const std::size_t l : window) {
+                index = index * letters + l;
+            }
+            ++counts[index];
+        }
+    }
+    return counts;
+}
+
+// The sequences of `bytes` (a file's, its byte-order mark chosen as the alphabet tally chooses
+// it): the characters decoded, put in NFC and looked up, then referenceWindow(). `letters`
+// receives the letters and invalid sequences.
 inline std::map<std::uint64_t, std::uint64_t> referenceSequences(
     std::span<const std::byte> bytes, const analysis::AlphabetOptions& options,
     analysis::NgramOptions sequences, AlphabetCounts& letters) {
@@ -225,35 +254,19 @@ inline std::map<std::uint64_t, std::uint64_t> referenceSequences(
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()) + skip,
                                 bytes.size() - skip);
     letters.letters.assign(options.alphabet.size(), 0);
-    std::u32string decoded = referenceDecode(encoding, text, letters);
+    const std::u32string decoded = referenceDecode(encoding, text, letters);
     if (letters.firstInvalid) {
         *letters.firstInvalid += skip;
     }
-    std::map<std::uint64_t, std::uint64_t> counts;
-    std::vector<std::size_t> window;
+    std::vector<std::optional<std::size_t>> stream;
     for (const char32_t c : analysis::unicode::toNfc(decoded)) {
-        const auto letter = referenceLetter(options.alphabet, options.foldAccents, c);
-        if (!letter) {
-            if (!sequences.spanWords) {
-                window.clear();
-            }
-            continue;
-        }
-        ++letters.letters[*letter];
-        ++letters.total;
-        window.push_back(*letter);
-        if (window.size() > static_cast<std::size_t>(sequences.length)) {
-            window.erase(window.begin());
-        }
-        if (window.size() == static_cast<std::size_t>(sequences.length)) {
-            std::uint64_t index = 0;
-            for (const std::size_t l : window) {
-                index = index * options.alphabet.size() + l;
-            }
-            ++counts[index];
+        stream.push_back(referenceLetter(options.alphabet, options.foldAccents, c));
+        if (stream.back()) {
+            ++letters.letters[*stream.back()];
+            ++letters.total;
         }
     }
-    return counts;
+    return referenceWindow(stream, options.alphabet.size(), sequences);
 }
 
 }  // namespace glyphmeter::testing

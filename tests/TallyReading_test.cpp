@@ -196,6 +196,7 @@ const std::vector<Tally>& everyTally() {
         alphabet("el", TextEncoding::utf16LittleEndian, false),
         alphabetSequences("ru", std::nullopt, {2, false}),
         alphabetSequences("de", TextEncoding::utf16BigEndian, {3, true}),
+        alphabetSequences("fr", TextEncoding::windows1252, {4, false}),
     };
     return tallies;
 }
