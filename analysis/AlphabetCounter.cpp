@@ -438,23 +438,14 @@ int AlphabetCounter::decode(const std::byte* p, const std::byte* end, char32_t& 
 }
 
 // The plain reading loop: finishes the seam's pending character with the first bytes of `text`,
-// then reads one character at a time; stops once work.letters reaches `stopAt`. Returns how many
-// bytes of `text` it consumed (all of them, unless it stopped); an unfinished character at the end
-// is left pending in `seam`.
-std::size_t AlphabetCounter::feedBytes(AlphabetSeam& seam, std::span<const std::byte> text,
-                                       Work& work, std::int64_t stopAt) const {
+// then reads one character at a time, handing each to `take(read, c, at)` (`read` as decode()
+// returns it, `at` the character's offset in the file), which returns true to stop. Returns how
+// many bytes of `text` it consumed (all of them, unless it stopped); an unfinished character at
+// the end is left pending in `seam`.
+template <class Take>
+std::size_t AlphabetCounter::readCharacters(AlphabetSeam& seam, std::span<const std::byte> text,
+                                            Take&& take) const {
     std::size_t i = 0;
-    const auto take = [&](int read, char32_t c, std::uint64_t at) {
-        if (read > 0) {
-            feed(c, seam.cluster, work);
-        } else {
-            work.addInvalid(at);
-            seam.cluster.assign(1, unicode::replacementCharacter);
-            work.add(none_, 1);
-        }
-        work.stopped = work.letters >= stopAt;
-        return work.stopped;
-    };
     while (seam.pendingSize > 0) {
         std::array<std::byte, 7> joined{};
         std::copy_n(seam.pending.begin(), seam.pendingSize, joined.begin());
@@ -484,9 +475,23 @@ std::size_t AlphabetCounter::feedBytes(AlphabetSeam& seam, std::span<const std::
         }
     }
     const std::byte* const end = text.data() + text.size();
+    const bool utf8 = encoding_ == TextEncoding::utf8;
     while (i < text.size()) {
         char32_t c = 0;
-        const int read = decode(text.data() + i, end, c);
+        int read = 0;
+        const unsigned b0 = u8(text[i]);
+        // The characters of one and two bytes that nearly all UTF-8 text is made of, read here
+        // rather than through the general decoding.
+        if (utf8 && b0 < 0x80) {
+            c = b0;
+            read = 1;
+        } else if (utf8 && b0 >= 0xC2 && b0 < 0xE0 && i + 1 < text.size() &&
+                   isContinuation(text[i + 1])) {
+            c = (b0 & 0x1F) << 6 | (u8(text[i + 1]) & 0x3F);
+            read = 2;
+        } else {
+            read = decode(text.data() + i, end, c);
+        }
         if (read == 0) {
             seam.pendingSize = static_cast<std::uint8_t>(text.size() - i);
             std::copy(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
@@ -500,6 +505,22 @@ std::size_t AlphabetCounter::feedBytes(AlphabetSeam& seam, std::span<const std::
         }
     }
     return i;
+}
+
+// readCharacters() counting into `work`; stops once work.letters reaches `stopAt`.
+std::size_t AlphabetCounter::feedBytes(AlphabetSeam& seam, std::span<const std::byte> text,
+                                       Work& work, std::int64_t stopAt) const {
+    return readCharacters(seam, text, [&](int read, char32_t c, std::uint64_t at) {
+        if (read > 0) {
+            feed(c, seam.cluster, work);
+        } else {
+            work.addInvalid(at);
+            seam.cluster.assign(1, unicode::replacementCharacter);
+            work.add(none_, 1);
+        }
+        work.stopped = work.letters >= stopAt;
+        return work.stopped;
+    });
 }
 
 // An unfinished character that can no longer be finished: one invalid sequence (UTF-8, where
@@ -1064,6 +1085,246 @@ void AlphabetCounter::finish(AlphabetSeam& seam, AlphabetCounts& totals) const {
     Work work(alphabet_.size());
     flushPending(seam, work);
     apply(work, 0, totals);
+}
+
+// The slots of a complete cluster: the letters its NFC counts as, in order.
+void AlphabetCounter::clusterSlots(std::u32string_view cluster,
+                                   std::vector<std::uint16_t>& slots) const {
+    if (cluster.size() == 1) {
+        if (const std::uint16_t entry = entryOf(cluster[0]); entry != follower) {
+            slots.push_back(entry);
+            return;
+        }
+    }
+    for (const char32_t c : unicode::toNfc(cluster)) {
+        const auto letter = letterFor(c);
+        slots.push_back(letter ? static_cast<std::uint16_t>(*letter) : none_);
+    }
+}
+
+namespace {
+
+// The cluster letterSlots() has read but not yet appended, held without a string while it is
+// one character (as nearly every cluster is): `single` with its slot `singleSlot`.
+struct OpenCluster {
+    enum class Form { empty, single, joined } form = Form::empty;
+    char32_t single = 0;
+    std::uint16_t singleSlot = 0;
+    std::int64_t letters = 0;  // the letters it counts as so far
+};
+
+}  // namespace
+
+bool AlphabetCounter::letterSlots(AlphabetSeam& seam, std::span<const std::byte> text,
+                                  std::vector<std::uint16_t>& slots, AlphabetCounts& totals,
+                                  std::int64_t limit) const {
+    std::vector<std::uint16_t> scratch;
+    const auto lettersOf = [&](std::u32string_view cluster) {
+        scratch.clear();
+        clusterSlots(cluster, scratch);
+        return static_cast<std::int64_t>(std::count_if(
+            scratch.begin(), scratch.end(), [&](std::uint16_t s) { return s != none_; }));
+    };
+    OpenCluster open;
+    if (seam.cluster.size() == 1 && entryOf(seam.cluster[0]) != follower) {
+        open.form = OpenCluster::Form::single;
+        open.single = seam.cluster[0];
+        open.singleSlot = entryOf(open.single);
+        open.letters = open.singleSlot != none_;
+    } else if (!seam.cluster.empty()) {
+        open.form = OpenCluster::Form::joined;
+        open.letters = lettersOf(seam.cluster);
+    }
+    // Written in place, `used` of them, the vector's size set once it is known.
+    std::size_t used = slots.size();
+    slots.resize(used + text.size() + seam.cluster.size() + 4);
+    const auto append = [&](std::uint16_t slot) {
+        if (used == slots.size()) {
+            slots.resize(2 * used + 16);
+        }
+        slots[used++] = slot;
+        if (slot != none_) {
+            ++totals.letters[slot];
+            ++totals.total;
+        }
+    };
+    const auto close = [&] {
+        if (open.form == OpenCluster::Form::single) {
+            append(open.singleSlot);
+        } else if (open.form == OpenCluster::Form::joined) {
+            scratch.clear();
+            clusterSlots(seam.cluster, scratch);
+            for (const std::uint16_t slot : scratch) {
+                append(slot);
+            }
+        }
+        open = OpenCluster{};
+    };
+    const auto startWith = [&](char32_t c, std::uint16_t slot) {
+        close();
+        open.form = OpenCluster::Form::single;
+        open.single = c;
+        open.singleSlot = slot;
+        open.letters = slot != none_;
+    };
+    // Far from the limit, runs of the characters that start clusters and are read without the
+    // general decoding (UTF-8 of one or two bytes, a code page's defined bytes, UTF-16 outside
+    // the surrogates) are read in a loop of their own; any other character goes through the
+    // general reading. The margin leaves room for clusters whose letters change as marks join
+    // them.
+    const bool mayRunFast =
+        totals.total + 4 * static_cast<std::int64_t>(text.size() + seam.cluster.size() + 1) < limit;
+    const std::uint16_t* const low = low_.data();
+    const bool singleByte = isSingleByte(encoding_);
+    const std::span<const char16_t> upper =
+        singleByte ? codePageUpperHalf(encoding_) : std::span<const char16_t>();
+    const bool bigEndian = encoding_ == TextEncoding::utf16BigEndian;
+    // The character at `i` when it is one of those: its code, length and entry.
+    const auto fastAt = [&](std::size_t i, char32_t& c, std::size_t& length, std::uint16_t& entry) {
+        const unsigned b0 = u8(text[i]);
+        if (encoding_ == TextEncoding::utf8) {
+            c = b0;
+            length = 1;
+            if (b0 >= 0x80) {
+                if (b0 - 0xC2u >= 0x1Eu || i + 1 == text.size() || !isContinuation(text[i + 1])) {
+                    return false;
+                }
+                c = (b0 & 0x1F) << 6 | (u8(text[i + 1]) & 0x3F);
+                length = 2;
+            }
+            entry = low[c];
+        } else if (singleByte) {
+            entry = bytes_[b0];
+            if (entry == undefinedByte) {
+                return false;
+            }
+            c = b0 < 0x80 ? b0 : upper[b0 - 0x80];
+            length = 1;
+        } else {
+            if (i + 1 == text.size()) {
+                return false;
+            }
+            const unsigned b1 = u8(text[i + 1]);
+            c = bigEndian ? b0 << 8 | b1 : b1 << 8 | b0;
+            if (c >= 0xD800 && c < 0xE000) {
+                return false;
+            }
+            length = 2;
+            entry = c < 0x800 ? low[c] : entryOf(c);
+        }
+        return entry != follower;
+    };
+    // Reads such a run from `i`, the state in locals, and returns where it ends.
+    const auto runFast = [&](std::size_t i) {
+        char32_t c = 0;
+        std::size_t length = 0;
+        std::uint16_t entry = 0;
+        if (open.form != OpenCluster::Form::single) {
+            if (!fastAt(i, c, length, entry)) {
+                return i;
+            }
+            startWith(c, entry);
+            i += length;
+        }
+        if (slots.size() - used < text.size() - i) {
+            slots.resize(used + text.size() - i);  // at most a character a byte
+        }
+        const std::size_t from = used;
+        std::uint16_t* const out = slots.data();
+        std::size_t n = used;
+        char32_t last = open.single;
+        std::uint16_t lastSlot = open.singleSlot;
+        while (i < text.size() && fastAt(i, c, length, entry)) {
+            out[n++] = lastSlot;
+            last = c;
+            lastSlot = entry;
+            i += length;
+        }
+        used = n;
+        open.single = last;
+        open.singleSlot = lastSlot;
+        open.letters = lastSlot != none_;
+        for (std::size_t k = from; k < used; ++k) {
+            if (slots[k] != none_) {
+                ++totals.letters[slots[k]];
+                ++totals.total;
+            }
+        }
+        return i;
+    };
+    bool stopped = false;
+    const auto take = [&](int read, char32_t c, std::uint64_t at) {
+        if (read <= 0) {
+            if (!totals.firstInvalid) {
+                totals.firstInvalid = at;
+            }
+            ++totals.invalidSequences;
+            startWith(unicode::replacementCharacter, none_);
+        } else if (const std::uint16_t entry = c < 0x800 ? low[c] : entryOf(c); entry != follower) {
+            startWith(c, entry);
+        } else {
+            if (open.form != OpenCluster::Form::joined) {
+                seam.cluster.clear();
+                if (open.form == OpenCluster::Form::single) {
+                    seam.cluster.assign(1, open.single);
+                }
+                open.form = OpenCluster::Form::joined;
+            }
+            // As the tally reads it: marks past the longest run change nothing.
+            if (seam.cluster.size() < maxCluster) {
+                seam.cluster += c;
+                open.letters = lettersOf(seam.cluster);
+            }
+        }
+        stopped = totals.total + open.letters >= limit;
+        // Back to the fast loop after each character it leaves to this one.
+        return stopped || mayRunFast;
+    };
+    const std::uint64_t origin = seam.offset;
+    std::size_t done = 0;  // the bytes of `text` read
+    while (!stopped && done < text.size()) {
+        if (mayRunFast && seam.pendingSize == 0) {
+            done = runFast(done);
+            if (done == text.size()) {
+                break;
+            }
+        }
+        seam.offset = origin + done;
+        done += readCharacters(seam, text.subspan(done), take);
+    }
+    seam.offset = origin + done;
+    if (stopped) {
+        close();
+        slots.resize(used);
+        seam.cluster.clear();
+        seam.pendingSize = 0;
+        return true;
+    }
+    if (open.form == OpenCluster::Form::single) {
+        seam.cluster.assign(1, open.single);
+    } else if (open.form == OpenCluster::Form::empty) {
+        seam.cluster.clear();
+    }
+    slots.resize(used);
+    return false;
+}
+
+void AlphabetCounter::finishLetterSlots(AlphabetSeam& seam, std::vector<std::uint16_t>& slots,
+                                        AlphabetCounts& totals) const {
+    const std::size_t from = slots.size();
+    clusterSlots(seam.cluster, slots);
+    for (std::size_t i = from; i < slots.size(); ++i) {
+        if (slots[i] != none_) {
+            ++totals.letters[slots[i]];
+            ++totals.total;
+        }
+    }
+    // The unfinished character: invalid sequences, each a character that is no letter.
+    Work work(alphabet_.size());
+    flushPending(seam, work);
+    slots.insert(slots.end(), work.invalid, none_);
+    apply(work, 0, totals);
+    seam.cluster.clear();
 }
 
 }  // namespace glyphmeter::analysis

@@ -110,6 +110,27 @@ class AlphabetCounter {
     // Ends the text: an unfinished character at the end is an invalid sequence.
     void finish(AlphabetSeam& seam, AlphabetCounts& totals) const;
 
+    // The text as a stream of letter slots, for what needs the letters in their order (letter
+    // sequences): one slot for each character of the text in NFC, the letter it counts as (0 to
+    // alphabet().size() - 1) or alphabet().size() for a character that is no letter (an invalid
+    // sequence among them). These are the letters count() and commit() count, in text order.
+    //
+    // Reads `text` in file order after what `seam` (from start(), moved on by these two
+    // functions only) holds, and appends to `slots` the characters whose cluster (a character and
+    // the marks that follow it) is complete; the last cluster stays in `seam`, as a mark at the
+    // start of the next text may still join it. The letters appended and the invalid sequences
+    // are added to `totals`. Stops right after the character at which totals.total, with the
+    // letters of the cluster read so far, reaches `limit` (where countPlainly() stops), appends
+    // that cluster as it stands and returns true; the text is then ended.
+    bool letterSlots(AlphabetSeam& seam, std::span<const std::byte> text,
+                     std::vector<std::uint16_t>& slots, AlphabetCounts& totals,
+                     std::int64_t limit = std::numeric_limits<std::int64_t>::max()) const;
+
+    // Ends the text letterSlots() read: an unfinished character at the end is an invalid
+    // sequence, and the last cluster is complete.
+    void finishLetterSlots(AlphabetSeam& seam, std::vector<std::uint16_t>& slots,
+                           AlphabetCounts& totals) const;
+
   private:
     struct Work;
     enum class AsciiLetters { kernel, none, table };
@@ -123,6 +144,10 @@ class AlphabetCounter {
                   std::int64_t limit) const;
     void feed(char32_t c, std::u32string& cluster, Work& work) const;
     int decode(const std::byte* p, const std::byte* end, char32_t& c) const;
+    template <class Take>
+    std::size_t readCharacters(AlphabetSeam& seam, std::span<const std::byte> text,
+                               Take&& take) const;
+    void clusterSlots(std::u32string_view cluster, std::vector<std::uint16_t>& slots) const;
     std::size_t feedBytes(AlphabetSeam& seam, std::span<const std::byte> text, Work& work,
                           std::int64_t stopAt) const;
     void flushPending(AlphabetSeam& seam, Work& work) const;

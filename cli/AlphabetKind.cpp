@@ -66,6 +66,17 @@ std::string shownEncoding(analysis::TextEncoding encoding) {
 
 }  // namespace
 
+std::string invalidSequencesMessage(const analysis::AlphabetCounts& counts,
+                                    analysis::TextEncoding encoding) {
+    const std::uint64_t n = counts.invalidSequences;
+    if (n == 0) {
+        return {};
+    }
+    return std::to_string(n) + " invalid " + shownEncoding(encoding) +
+           (n == 1 ? " sequence, at byte " : " sequences, the first at byte ") +
+           std::to_string(counts.firstInvalid.value_or(0));
+}
+
 std::size_t displayWidth(std::string_view utf8) {
     std::size_t width = 0;
     for (const char32_t c : codePoints(utf8)) {
@@ -156,11 +167,9 @@ AlphabetTotals AlphabetKind::count(analysis::detail::BlockInput& input,
     counts.total = tally.counts.total;
     counts.invalidSequences = tally.counts.invalidSequences;
     counts.limitReached = tally.limitReached;
-    if (tally.counts.invalidSequences > 0 && showMessage) {
-        const std::uint64_t n = tally.counts.invalidSequences;
-        showMessage(std::to_string(n) + " invalid " + shownEncoding(tally.encoding) +
-                    (n == 1 ? " sequence, at byte " : " sequences, the first at byte ") +
-                    std::to_string(tally.counts.firstInvalid.value_or(0)));
+    if (const std::string message = invalidSequencesMessage(tally.counts, tally.encoding);
+        !message.empty() && showMessage) {
+        showMessage(message);
     }
     return counts;
 }

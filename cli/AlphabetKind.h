@@ -39,6 +39,11 @@ struct AlphabetTotals {
     bool operator==(const AlphabetTotals&) const = default;
 };
 
+// What a count says on standard error of the invalid sequences in `counts`, read as `encoding`:
+// "3 invalid UTF-8 sequences, the first at byte 17"; empty when there were none.
+std::string invalidSequencesMessage(const analysis::AlphabetCounts& counts,
+                                    analysis::TextEncoding encoding);
+
 // The columns a text takes in a terminal: 2 for East Asian wide and full-width characters, 0
 // for combining marks, 1 for any other character.
 std::size_t displayWidth(std::string_view utf8);

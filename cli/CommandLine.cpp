@@ -133,12 +133,16 @@ constexpr OptionRow optionRows[] = {
      "4 quadgrams; 1 is the letter count above): every overlapping\n"
      "run of N letters standing next to each other, so any other\n"
      "byte (or UTF-16 character) between two letters breaks it;\n"
+     "with --alphabet or --letters (and --encoding, --fold-accents)\n"
+     "the letters of that alphabet as it counts them, any character\n"
+     "that is no letter of it breaking a run;\n"
      "lists those that occur with count and frequency (count\n"
      "divided by the sequences counted, six decimals), by count\n"
      "unless --sort=alpha is given"},
     {OptionCode::spanWords, "--span-words", {},
      "with --ngrams: count in the letters alone, skipping every\n"
-     "other byte, so 'a-b cd' gives AB, BC, CD and not only CD"},
+     "other byte or character, so 'a-b cd' gives AB, BC, CD and\n"
+     "not only CD"},
     {OptionCode::top, "--top=K", {},
      "with --ngrams: list only the first K sequences (the totals\n"
      "still count all)"},
@@ -511,7 +515,6 @@ Options parseCommandLine(std::vector<Argument> arguments) {
     }
     options.alphabet = alphabetChoice(alphabet, statistics, chosenLanguage);
     options.language = chosenLanguage;
-    refuseSequencesOfAlphabet(options.ngramLength, alphabet, options.alphabet);
     if (chosenLanguage != nullptr && !statistics) {
         throw UsageError("--language chooses the language of --stats, which is not given");
     }
@@ -580,17 +583,20 @@ std::string helpText() {
            "--csv writes ngram,count,frequency (with several files file,ngram,count,\n"
            "frequency and the *total* lines); --json gives each object ngram_length,\n"
            "total_ngrams and ngrams, a list of {\"ngram\", \"count\", \"frequency\"}.\n"
-           "Sequences never run from one FILE into the next.\n"
+           "Sequences never run from one FILE into the next. Sequences of an alphabet\n"
+           "are named by its letters (UTF-8, the table aligned by their width), and JSON\n"
+           "adds \"alphabet\" as for its letters.\n"
            "\n"
            "With --merge each FILE ('-': standard input) is what --json wrote for letters,\n"
            "or for sequences of one length (--ngrams=N, when given, must match). Letters\n"
-           "of another alphabet than latin are added as that alphabet's, named by the\n"
-           "first FILE or by --alphabet; a custom one needs the same --letters. The sum\n"
-           "is what a run over all the files counted writes as its total, shaped as the\n"
-           "report of one file: the table without its \"Total of\" line, CSV without the\n"
-           "file column, JSON one object with the file \"*total*\", which --merge reads\n"
-           "again. JSON not written by --json, written with --top, or of another kind\n"
-           "than the first FILE is refused; nothing is written unless every FILE is read.\n"
+           "or sequences of another alphabet than latin are added as that alphabet's,\n"
+           "named by the first FILE or by --alphabet; a custom one needs the same\n"
+           "--letters. The sum is what a run over all the files counted writes as its\n"
+           "total, shaped as the report of one file: the table without its \"Total of\"\n"
+           "line, CSV without the file column, JSON one object with the file \"*total*\",\n"
+           "which --merge reads again. JSON not written by --json, written with --top, or\n"
+           "of another kind than the first FILE is refused; nothing is written unless\n"
+           "every FILE is read.\n"
            "A count stopped at the letter limit is said so on standard error and keeps\n"
            "\"limitReached\": true in the sum.\n"
            "\n"
@@ -613,6 +619,8 @@ std::string helpText() {
            "      the ten most frequent letter pairs\n"
            "  glyphmeter-cli --ngrams=4 --span-words --csv cipher.txt\n"
            "      every quadgram of the letters, across spaces and punctuation, as CSV\n"
+           "  glyphmeter-cli --ngrams=2 --alphabet=ru --top=10 roman.txt\n"
+           "      the ten most frequent pairs of Russian letters\n"
            "  find letters -name '*.txt' -print0 | glyphmeter-cli --csv --files0-from=-\n"
            "      every text file under letters, however many there are\n"
            "  glyphmeter-cli --merge --sort=count part1.json part2.json\n"

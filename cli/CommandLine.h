@@ -76,7 +76,8 @@ std::optional<AlphabetChoice> alphabetChoice(const AlphabetRequest& request, boo
                                              const LanguageTable* chosenLanguage);
 // The encoding --encoding=NAME names; UsageError listing the known ones otherwise.
 analysis::TextEncoding encodingNamed(const std::string& name);
-// Throws UsageError when sequences (ngramLength above 1) are asked of an alphabet beyond A to Z.
+// Throws UsageError when sequences (ngramLength above 1) are asked of an alphabet beyond A to Z:
+// what the Python module, whose counts of sequences are of A to Z only, still refuses.
 void refuseSequencesOfAlphabet(int ngramLength, const AlphabetRequest& request,
                                const std::optional<AlphabetChoice>& choice);
 

@@ -1,34 +1,67 @@
 #include "NgramCounts.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <utility>
 
 namespace glyphmeter::cli {
 
-NgramCounts::NgramCounts(int sequenceLength) : length_(sequenceLength), hashedTotal_(true) {}
+namespace {
+
+// The most sequences a total holds a count for each of.
+constexpr std::uint64_t wideBound = std::uint64_t{1} << 22;
+
+}  // namespace
+
+NgramCounts::NgramCounts(int sequenceLength)
+    : NgramCounts(sequenceLength, analysis::ngramSlots(sequenceLength)) {}
+
+NgramCounts::NgramCounts(int sequenceLength, std::uint64_t slots)
+    : length_(sequenceLength), slots_(slots), hashedTotal_(true) {}
+
+bool NgramCounts::mayWiden() const {
+    return slots_ <= wideBound;
+}
 
 void NgramCounts::widen() {
-    wide_.assign(analysis::ngramSlots(length_), 0);
-    hashed_.forEach([&](std::uint32_t index, std::uint64_t count) {
+    wide_.assign(static_cast<std::size_t>(slots_), 0);
+    hashed_.forEach([&](std::uint64_t index, std::uint64_t count) {
         if (index < wide_.size()) {
             wide_[index] += count;
         }
     });
-    hashed_ = HashedCounts();
+    hashed_ = analysis::HashedCounts();
     hashedTotal_ = false;
 }
 
 NgramCounts::NgramCounts(analysis::NgramTally&& tally)
     : length_(tally.options.length),
+      slots_(analysis::ngramSlots(tally.options.length)),
       sparse_(std::move(tally.counts)),
+      total_(tally.totalNgrams),
+      limitReached_(tally.limitReached) {}
+
+NgramCounts::NgramCounts(analysis::AlphabetNgramTally&& tally, std::uint64_t slots)
+    : length_(tally.options.length),
+      slots_(slots),
+      listed_(std::move(tally.counts)),
       total_(tally.totalNgrams),
       limitReached_(tally.limitReached) {}
 
 NgramCounts::NgramCounts(int sequenceLength, std::vector<std::uint64_t> counts, std::int64_t total,
                          bool limitReached)
     : length_(sequenceLength),
+      slots_(analysis::ngramSlots(sequenceLength)),
       wide_(std::move(counts)),
+      total_(total),
+      limitReached_(limitReached) {}
+
+NgramCounts::NgramCounts(int sequenceLength, std::uint64_t slots, std::vector<ListedNgram> listed,
+                         std::int64_t total, bool limitReached)
+    : length_(sequenceLength),
+      slots_(slots),
+      listed_(std::move(listed)),
       total_(total),
       limitReached_(limitReached) {}
 
@@ -48,11 +81,14 @@ std::uint64_t NgramCounts::largest() const {
     for (const analysis::NgramCount& count : sparse_) {
         largest = std::max<std::uint64_t>(largest, count.count);
     }
+    for (const ListedNgram& count : listed_) {
+        largest = std::max(largest, count.count);
+    }
     for (const std::uint64_t count : wide_) {
         largest = std::max(largest, count);
     }
     hashed_.forEach(
-        [&](std::uint32_t, std::uint64_t count) { largest = std::max(largest, count); });
+        [&](std::uint64_t, std::uint64_t count) { largest = std::max(largest, count); });
     return largest;
 }
 
@@ -60,13 +96,15 @@ std::vector<ListedNgram> NgramCounts::listed() const {
     std::vector<ListedNgram> listed;
     if (hashedTotal_) {
         listed.reserve(hashed_.size());
-        hashed_.forEach([&](std::uint32_t index, std::uint64_t count) {
+        hashed_.forEach([&](std::uint64_t index, std::uint64_t count) {
             if (count != 0) {
                 listed.push_back({index, count});
             }
         });
         std::sort(listed.begin(), listed.end(),
                   [](const ListedNgram& a, const ListedNgram& b) { return a.index < b.index; });
+    } else if (!listed_.empty()) {
+        listed = listed_;
     } else if (wide_.empty()) {
         listed.reserve(sparse_.size());
         for (const analysis::NgramCount& count : sparse_) {
@@ -75,7 +113,7 @@ std::vector<ListedNgram> NgramCounts::listed() const {
     } else {
         for (std::size_t index = 0; index < wide_.size(); ++index) {
             if (wide_[index] != 0) {
-                listed.push_back({static_cast<std::uint32_t>(index), wide_[index]});
+                listed.push_back({index, wide_[index]});
             }
         }
     }
@@ -83,11 +121,11 @@ std::vector<ListedNgram> NgramCounts::listed() const {
 }
 
 void NgramCounts::add(const NgramCounts& other) {
-    if (hashedTotal_ && !other.wide_.empty()) {
+    if (hashedTotal_ && !other.wide_.empty() && mayWiden()) {
         widen();
     }
-    const std::size_t slots = analysis::ngramSlots(length_);
-    const auto addOne = [&](std::uint32_t index, std::uint64_t count) {
+    const std::uint64_t slots = slots_;
+    const auto addOne = [&](std::uint64_t index, std::uint64_t count) {
         if (hashedTotal_) {
             if (index < slots) {
                 hashed_.add(index, count);
@@ -99,14 +137,25 @@ void NgramCounts::add(const NgramCounts& other) {
     for (const analysis::NgramCount& count : other.sparse_) {
         addOne(count.index, count.count);
     }
+    for (const ListedNgram& count : other.listed_) {
+        addOne(count.index, count.count);
+    }
     other.hashed_.forEach(addOne);
     if (!other.wide_.empty()) {
-        const std::size_t slots = std::min(wide_.size(), other.wide_.size());
-        for (std::size_t i = 0; i < slots; ++i) {
-            wide_[i] += other.wide_[i];
+        if (hashedTotal_) {
+            for (std::size_t i = 0; i < other.wide_.size(); ++i) {
+                if (other.wide_[i] != 0) {
+                    addOne(i, other.wide_[i]);
+                }
+            }
+        } else {
+            const std::size_t shared = std::min(wide_.size(), other.wide_.size());
+            for (std::size_t i = 0; i < shared; ++i) {
+                wide_[i] += other.wide_[i];
+            }
         }
     }
-    if (hashedTotal_ && hashed_.heapBytes() > slots * sizeof(std::uint64_t) / 4) {
+    if (hashedTotal_ && mayWiden() && hashed_.heapBytes() > slots * sizeof(std::uint64_t) / 4) {
         widen();
     }
     total_ += other.total_;
@@ -114,7 +163,8 @@ void NgramCounts::add(const NgramCounts& other) {
 }
 
 std::size_t NgramCounts::heapBytes() const {
-    return sparse_.capacity() * sizeof(analysis::NgramCount) + hashed_.heapBytes() +
+    return sparse_.capacity() * sizeof(analysis::NgramCount) +
+           listed_.capacity() * sizeof(ListedNgram) + hashed_.heapBytes() +
            wide_.capacity() * sizeof(std::uint64_t);
 }
 
@@ -168,10 +218,22 @@ std::vector<ListedNgram> ngramOrder(const NgramCounts& counts, SortOrder order, 
     return listed;
 }
 
-std::string ngramName(std::uint32_t index, int length) {
+std::string ngramName(std::uint64_t index, int length) {
     std::string name(static_cast<std::size_t>(length), 'A');
     for (std::size_t i = name.size(); i-- > 0; index /= 26) {
         name[i] = static_cast<char>('A' + index % 26);
+    }
+    return name;
+}
+
+std::string sequenceName(std::uint64_t index, int length, const std::vector<std::string>& names) {
+    std::array<std::uint64_t, 4> digits{};
+    for (int i = length; i-- > 0; index /= names.size()) {
+        digits[static_cast<std::size_t>(i)] = index % names.size();
+    }
+    std::string name;
+    for (int i = 0; i < length; ++i) {
+        name += names[static_cast<std::size_t>(digits[static_cast<std::size_t>(i)])];
     }
     return name;
 }

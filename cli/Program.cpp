@@ -462,24 +462,10 @@ int mergeAsAsked(Options options) {
                 throw MergeRefusal{first->name, "cannot be added: " + std::string(problem.what())};
             }
         }
-        if (length > 1) {
-            if (options.alphabet) {
-                throw MergeRefusal{first->name, "holds sequences of A–Z, not the letters of " +
-                                                    inQuotes(options.alphabet->name)};
-            }
-            if (options.report.statistics != nullptr) {
-                throw MergeRefusal{first->name,
-                                   "holds letter sequences, which --stats does not measure"};
-            }
-            if (!options.orderGiven) {
-                options.report.order = SortOrder::byCount;
-            }
-            return mergeAs(NgramKind(options.report, analysis::NgramOptions{length, false}),
-                           options.report.format, std::move(*first), *files, unreadable);
-        }
-        if (options.report.top != 0) {
+        if (length == 1 && options.report.top != 0) {
             throw MergeRefusal{first->name, "holds single letters, which --top does not apply to"};
         }
+        // Without --alphabet or --letters, the alphabet is the first FILE's.
         if (const std::string alphabet = alphabetOf(first->report);
             !options.alphabet && alphabet != latinAlphabet) {
             if (alphabet == "custom") {
@@ -493,6 +479,18 @@ int mergeAsAsked(Options options) {
                 throw MergeRefusal{first->name, "cannot be added: it counts the unknown alphabet " +
                                                     inQuotes(alphabet)};
             }
+        }
+        if (length > 1) {
+            if (options.report.statistics != nullptr) {
+                throw MergeRefusal{first->name,
+                                   "holds letter sequences, which --stats does not measure"};
+            }
+            if (!options.orderGiven) {
+                options.report.order = SortOrder::byCount;
+            }
+            return mergeAs(NgramKind(options.report, analysis::NgramOptions{length, false},
+                                     std::move(options.alphabet)),
+                           options.report.format, std::move(*first), *files, unreadable);
         }
         if (options.alphabet) {
             return mergeAs(AlphabetKind(options.report, std::move(*options.alphabet)),
@@ -530,7 +528,8 @@ int countAsAsked(Options options) {
     const OutputFormat format = options.report.format;
     if (options.ngramLength > 1) {
         const analysis::NgramOptions sequences{options.ngramLength, options.spanWords};
-        return countFiles(NgramKind(options.report, sequences), format, *limit, *files);
+        return countFiles(NgramKind(options.report, sequences, std::move(options.alphabet)), format,
+                          *limit, *files);
     }
     if (options.alphabet) {
         return countFiles(AlphabetKind(options.report, std::move(*options.alphabet)), format,

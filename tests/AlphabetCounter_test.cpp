@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ReferenceLetters.h"
 #include "UnicodeTables.h"
 
 namespace glyphmeter::analysis {
@@ -287,84 +288,12 @@ TEST(AlphabetCounter, pieces_cut_anywhere_count_as_the_whole) {
     }
 }
 
-// The plain reference: decodes in the simplest way (an ill-formed sequence is the longest start
-// of a well-formed one, or one byte), takes the whole text in NFC, then looks each character up.
-std::u32string referenceDecode(TextEncoding encoding, std::string_view text,
-                               AlphabetCounts& counts) {
-    std::u32string decoded;
-    const auto invalidAt = [&](std::size_t at) {
-        ++counts.invalidSequences;
-        counts.firstInvalid = counts.firstInvalid.value_or(at);
-        decoded += U'\uFFFD';
-    };
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    for (std::size_t i = 0; i < text.size();) {
-        if (encoding != TextEncoding::utf8) {
-            const auto unit = [&](std::size_t at) {
-                return encoding == TextEncoding::utf16BigEndian ? byte(at) << 8 | byte(at + 1)
-                                                                : byte(at + 1) << 8 | byte(at);
-            };
-            if (i + 1 >= text.size()) {
-                invalidAt(i);
-                break;
-            }
-            const unsigned first = unit(i);
-            const bool pair = first >= 0xD800 && first < 0xDC00 && i + 3 < text.size() &&
-                              unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000;
-            if (pair) {
-                decoded += 0x10000 + ((first - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-            } else if (first >= 0xD800 && first < 0xE000) {
-                invalidAt(i);
-            } else {
-                decoded += first;
-            }
-            i += pair ? 4 : 2;
-            continue;
-        }
-        const unsigned b = byte(i);
-        const int need = b < 0x80                ? 1
-                         : b >= 0xC2 && b < 0xE0 ? 2
-                         : b >= 0xE0 && b < 0xF0 ? 3
-                         : b >= 0xF0 && b < 0xF5 ? 4
-                                                 : 0;
-        const unsigned low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
-        const unsigned high = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
-        int got = 1;
-        char32_t c = need == 1 ? b : b & (0xFF >> (need + 1));
-        while (got < need && i + got < text.size()) {
-            const unsigned next = byte(i + got);
-            if (next < (got == 1 ? low : 0x80) || next > (got == 1 ? high : 0xBF)) {
-                break;
-            }
-            c = c << 6 | (next & 0x3F);
-            ++got;
-        }
-        if (need != 0 && got == need) {
-            decoded += c;
-        } else {
-            invalidAt(i);
-        }
-        i += got;
-    }
-    return decoded;
-}
-
 AlphabetCounts referenceCounts(const Alphabet& alphabet, TextEncoding encoding, bool foldAccents,
                                std::string_view text) {
     AlphabetCounts counts;
     counts.letters.assign(alphabet.size(), 0);
-    for (const char32_t c : unicode::toNfc(referenceDecode(encoding, text, counts))) {
-        auto letter = alphabet.letterOf(c);
-        std::u32string parts;
-        unicode::appendDecomposition(c, parts);
-        for (std::size_t kept = parts.size() - 1; foldAccents && !letter && kept > 0; --kept) {
-            if (!unicode::isCombiningMark(parts[kept])) {
-                break;
-            }
-            const auto start = unicode::toNfc(std::u32string_view(parts).substr(0, kept));
-            letter = start.size() == 1 ? alphabet.letterOf(start[0]) : std::nullopt;
-        }
-        if (letter) {
+    for (const char32_t c : unicode::toNfc(testing::referenceDecode(encoding, text, counts))) {
+        if (const auto letter = testing::referenceLetter(alphabet, foldAccents, c)) {
             ++counts.letters[*letter];
             ++counts.total;
         }
@@ -372,69 +301,8 @@ AlphabetCounts referenceCounts(const Alphabet& alphabet, TextEncoding encoding, 
     return counts;
 }
 
-// Seeded text from pieces that matter: ASCII, precomposed and decomposed letters, marks alone,
-// case pairs, letters of three and four bytes, and every kind of ill-formed UTF-8.
-std::string randomText(std::size_t pieces, std::uint32_t seed, bool wellFormed = false) {
-    static const std::vector<std::string_view> vocabulary{"a",
-                                                          "E",
-                                                          "i",
-                                                          "I",
-                                                          "z",
-                                                          " ",
-                                                          " ",
-                                                          ".",
-                                                          "\n",
-                                                          "\u00e9",
-                                                          "e\u0301",
-                                                          "\u00e4",
-                                                          "a\u0308",
-                                                          "\u00df",
-                                                          "\u1e9e",
-                                                          "\u0142",
-                                                          "\u0105",
-                                                          "o\u0301",
-                                                          "\u0301",
-                                                          "\u0323",
-                                                          "\u0308",
-                                                          "\u0130",
-                                                          "\u0131",
-                                                          "I\u0307",
-                                                          "\u0436",
-                                                          "\u0401",
-                                                          "\u0435\u0308",
-                                                          "\u03ac",
-                                                          "\u03b1\u0301",
-                                                          "\u03c2",
-                                                          "\u03a3",
-                                                          "\u0390",
-                                                          "\u212a",
-                                                          "\u212b",
-                                                          "\U0001F600",
-                                                          "\u201e",
-                                                          "\u2014",
-                                                          "\uac00",
-                                                          "\u1100\u1161",
-                                                          "\u00c5",
-                                                          "A\u030a",
-                                                          "\x80",
-                                                          "\xc3",
-                                                          "\xe2\x82",
-                                                          "\xed\xa0\x80",
-                                                          "\xf0\x9f\x98",
-                                                          "\xf4\x90\x80\x80",
-                                                          "\xc0\xaf",
-                                                          "\xff",
-                                                          "\xe0\x80\xaf",
-                                                          "\xf5"};
-    std::mt19937 engine(seed);
-    // The last ten are ill-formed: text without them runs through whole chunks of the fast path.
-    std::uniform_int_distribution<std::size_t> pick(0, vocabulary.size() - (wellFormed ? 11 : 1));
-    std::string text;
-    for (std::size_t i = 0; i < pieces; ++i) {
-        text += vocabulary[pick(engine)];
-    }
-    return text;
-}
+using testing::randomText;
+using testing::randomUtf16Text;
 
 // Text as prose is: long runs that the vector loops read whole (words of several scripts, spaces,
 // dashes and quotes), with a piece of randomText() now and then, so that what they cannot count
@@ -469,29 +337,6 @@ std::string mostlyPlainText(std::size_t pieces, std::uint32_t seed) {
     return text;
 }
 
-// The same in UTF-16, little-endian: ill-formed UTF-8 becomes lone surrogates.
-std::string randomUtf16(std::size_t pieces, std::uint32_t seed) {
-    std::string units;
-    const auto put = [&](unsigned unit) {
-        units += static_cast<char>(unit & 0xFF);
-        units += static_cast<char>(unit >> 8);
-    };
-    AlphabetCounts ignored;
-    unsigned lone = 0;
-    for (const char32_t c :
-         referenceDecode(TextEncoding::utf8, randomText(pieces, seed), ignored)) {
-        if (c == U'\uFFFD') {
-            put(++lone % 2 ? 0xD800 : 0xDC00);
-        } else if (c >= 0x10000) {
-            put(0xD800 + ((c - 0x10000) >> 10));
-            put(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            put(c);
-        }
-    }
-    return units;
-}
-
 TEST_P(AlphabetKernelTest, agrees_with_the_plain_reference_on_random_text_in_pieces) {
     const std::pair<const char*, bool> alphabets[] = {
         {"latin", true},         {"de", false}, {"fr", true},
@@ -522,7 +367,7 @@ TEST_P(AlphabetKernelTest, agrees_with_the_plain_reference_on_random_text_in_pie
 
 TEST_P(AlphabetKernelTest, agrees_with_the_plain_reference_in_utf16_and_code_pages) {
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-        std::string text = randomUtf16(2000, seed);
+        std::string text = randomUtf16Text(2000, seed);
         const AlphabetCounter utf16(*findAlphabet("de"), TextEncoding::utf16LittleEndian, true,
                                     GetParam());
         std::vector<std::size_t> cuts;

@@ -208,7 +208,7 @@ TEST(CommandLineMerge, refuses_json_it_did_not_write_or_of_another_kind_naming_t
         {{top}, "(--json --top lists only some of them)"},
         {{"--alphabet=ru", german}, "counts the alphabet \"de\", not \"ru\""},
         {{german, letters}, "counts the alphabet \"latin\", not \"de\""},
-        {{"--alphabet=de", bigrams}, "holds sequences of A–Z, not the letters of \"de\""},
+        {{"--alphabet=de", bigrams}, "counts the alphabet \"latin\", not \"de\""},
         {{custom}, "give its letters with --letters"},
         {{"--letters=lox", custom}, "is not an object with the letters of the alphabet custom"},
         {{"--encoding=koi8-r", letters}, "--encoding cannot be used with --merge"},

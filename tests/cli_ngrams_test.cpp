@@ -1,5 +1,6 @@
 // glyphmeter-cli --ngrams run as a separate process: the exact output shapes, the orders and
-// --top, several files, UTF-16 and the limit, and the usage errors.
+// --top, several files, UTF-16 and the limit, the usage errors, and the sequences of alphabets
+// other than A to Z.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -154,6 +155,77 @@ TEST(CommandLineNgrams, wrong_sequence_options_are_usage_errors) {
             << result.standardError;
         EXPECT_EQ(result.standardOutput, "");
     }
+}
+
+// German (with a decomposed ü and an invalid byte, which breaks a sequence) and Russian in every
+// format, a custom alphabet named as its letters are given, --merge of such JSON, and A to Z
+// through the alphabet options counting as without them.
+TEST(CommandLineNgrams, sequences_of_an_alphabet_are_named_by_its_letters_in_every_format) {
+    TempDir dir;
+    const std::string german = dir.write("de.txt",
+                                         "Mu\u0308he \xFF"
+                                         "über \u00dcbel")
+                                   .string();
+    const std::string russian = dir.write("ru.txt", "Жили-были").string();
+    const std::string commas = dir.write("commas.txt", "a,a").string();
+    const struct {
+        std::vector<std::string> arguments;
+        std::string output;
+    } cases[] = {
+        {{"--csv", "--ngrams=2", "--alphabet=de", german},
+         "ngram,count,frequency\nBE,2,0.222222\nÜB,2,0.222222\nEL,1,0.111111\nER,1,0.111111\n"
+         "HE,1,0.111111\nMÜ,1,0.111111\nÜH,1,0.111111\n"},
+        {{"--ngrams=2", "--alphabet=ru", "--top=2", russian},
+         "  Bigram        Count   Frequency\n"
+         "      ЛИ            2    0.333333  ###################################\n"
+         "      БЫ            1    0.166667  ##################\n"
+         "\nTotal bigrams: 6\n"},
+        {{"--csv", "--ngrams=2", "--letters=a,", commas},
+         "ngram,count,frequency\n\"a,\",1,0.500000\n\",a\",1,0.500000\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult result = cli(c.arguments);
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.standardOutput, c.output) << c.arguments[2];
+    }
+    const ProcessResult reported = cli({"--csv", "--ngrams=2", "--alphabet=de", german});
+    EXPECT_EQ(reported.standardError,
+              "glyphmeter-cli: " + german + ": 1 invalid UTF-8 sequence, at byte 7\n");
+
+    const ProcessResult json = cli({"--json", "--ngrams=2", "--alphabet=ru", "--top=1", russian});
+    EXPECT_EQ(json.standardOutput, "{\n  \"file\": " + nlohmann::json(russian).dump() +
+                                       ",\n  \"alphabet\": \"ru\",\n  \"ngram_length\": 2,\n"
+                                       "  \"total_ngrams\": 6,\n  \"limitReached\": false,\n"
+                                       "  \"ngrams\": [\n"
+                                       "    {\"ngram\": \"ЛИ\", \"count\": 2, \"frequency\": "
+                                       "0.333333}\n  ]\n}\n");
+
+    // --merge adds up files of the first file's alphabet; a custom one needs the same letters.
+    const auto write = [&](const std::string& name, const std::vector<std::string>& arguments) {
+        return dir.write(name, cli(arguments).standardOutput).string();
+    };
+    const std::string both =
+        write("both.json", {"--json", "--ngrams=2", "--alphabet=de", german, russian});
+    const std::string one = write("de.json", {"--json", "--ngrams=2", "--alphabet=de", german});
+    const auto total =
+        nlohmann::json::parse(
+            cli({"--json", "--ngrams=2", "--alphabet=de", german, german, russian}).standardOutput)
+            .back();
+    EXPECT_EQ(nlohmann::json::parse(cli({"--merge", "--json", one, both}).standardOutput), total);
+    const std::string custom =
+        write("custom.json", {"--json", "--ngrams=2", "--letters=a,", commas});
+    EXPECT_NE(cli({"--merge", "--letters=ab", custom})
+                  .standardError.find("not 2 letters of the alphabet \"custom\""),
+              std::string::npos);
+    EXPECT_EQ(cli({"--merge", "--csv", "--letters=a,", custom}).standardOutput, cases[2].output);
+
+    // A to Z named, or read through an explicit encoding, counts as without the options.
+    const std::string theme = dir.write("theme.txt", "The theme, then.").string();
+    const std::string plain = cli({"--csv", "--ngrams=3", theme}).standardOutput;
+    EXPECT_EQ(cli({"--csv", "--ngrams=3", "--alphabet=latin", theme}).standardOutput, plain);
+    EXPECT_EQ(
+        cli({"--csv", "--ngrams=3", "--alphabet=en", "--encoding=utf-8", theme}).standardOutput,
+        plain);
 }
 
 }  // namespace

@@ -116,8 +116,6 @@ def test_counts_of_different_alphabets_neither_add_nor_read_as_each_other(files)
     ({"letters": "abcA"}, ["--letters=abcA"]),
     ({"letters": "\u0301a"}, ["--letters=\u0301a"]),
     ({"alphabet": "de", "letters": "ab"}, ["--alphabet=de", "--letters=ab"]),
-    ({"alphabet": "ru", "ngrams": 2}, ["--alphabet=ru", "--ngrams=2"]),
-    ({"fold_accents": True, "ngrams": 3}, ["--fold-accents", "--ngrams=3"]),
 ])
 def test_refused_options_give_the_cli_message(options, flags):
     status, _, err = run_cli(*flags, "-")
@@ -129,3 +127,17 @@ def test_refused_options_give_the_cli_message(options, flags):
     with pytest.raises(ValueError) as raised:
         glyphmeter.count_bytes(b"", **options)
     assert str(raised.value) == message
+
+
+# Sequences of an alphabet beyond A to Z, which glyphmeter-cli counts, the module refuses: its
+# counts of sequences are of A to Z.
+@pytest.mark.parametrize("options,flags,refused", [
+    ({"alphabet": "ru", "ngrams": 2}, ["--alphabet=ru", "--ngrams=2"], "alphabet=ru"),
+    ({"fold_accents": True, "ngrams": 3}, ["--fold-accents", "--ngrams=3"], "fold_accents"),
+])
+def test_sequences_of_an_alphabet_are_refused_by_the_module_only(options, flags, refused):
+    status, _, _ = run_cli(*flags, "-")
+    assert status == 0
+    with pytest.raises(ValueError) as raised:
+        glyphmeter.count_bytes(b"", **options)
+    assert str(raised.value) == f"ngrams counts sequences of A–Z only; not with {refused}"

@@ -2,22 +2,22 @@
 
 #include <utility>
 
-namespace glyphmeter::cli {
+namespace glyphmeter::analysis {
 
 namespace {
 
 // Spreads nearby indexes (sequences sharing their first letters) over the table.
-std::size_t slotOf(std::uint32_t key, std::size_t mask) {
+std::size_t slotOf(std::uint64_t key, std::size_t mask) {
     return static_cast<std::size_t>((key * std::uint64_t{0x9E3779B97F4A7C15}) >> 32) & mask;
 }
 
 }  // namespace
 
-void HashedCounts::add(std::uint32_t index, std::uint64_t count) {
+void HashedCounts::add(std::uint64_t index, std::uint64_t count) {
     if ((size_ + 1) * 2 > slots_.size()) {
         grow();
     }
-    const std::uint32_t key = index + 1;
+    const std::uint64_t key = index + 1;
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t slot = slotOf(key, mask);; slot = (slot + 1) & mask) {
         Entry& entry = slots_[slot];
@@ -44,4 +44,4 @@ void HashedCounts::grow() {
     }
 }
 
-}  // namespace glyphmeter::cli
+}  // namespace glyphmeter::analysis
