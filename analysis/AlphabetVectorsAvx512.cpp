@@ -306,25 +306,16 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,bmi,popcnt"))) void addCodePa
     sums.finish(letters, tables.letterCount);
 }
 
-template <class Function>
+// function(std::integral_constant<int, G>{}) for the G of `groups`, 1 to 8.
+template <int G = 1, class Function>
 auto byGroups(int groups, Function&& function) {
-    switch (groups) {
-        case 1:
-            return function(std::integral_constant<int, 1>{});
-        case 2:
-            return function(std::integral_constant<int, 2>{});
-        case 3:
-            return function(std::integral_constant<int, 3>{});
-        case 4:
-            return function(std::integral_constant<int, 4>{});
-        case 5:
-            return function(std::integral_constant<int, 5>{});
-        case 6:
-            return function(std::integral_constant<int, 6>{});
-        case 7:
-            return function(std::integral_constant<int, 7>{});
-        default:
-            return function(std::integral_constant<int, 8>{});
+    if constexpr (G == 8) {
+        return function(std::integral_constant<int, G>{});
+    } else {
+        if (groups <= G) {
+            return function(std::integral_constant<int, G>{});
+        }
+        return byGroups<G + 1>(groups, function);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "AlphabetCounter.h"
@@ -237,12 +238,10 @@ inline std::map<std::uint64_t, std::uint64_t> referenceWindow(
     return counts;
 }
 
-// The sequences of `bytes` (a file's, its byte-order mark chosen as the alphabet tally chooses
-// it): the characters decoded, put in NFC and looked up, then referenceWindow(). `letters`
-// receives the letters and invalid sequences.
-inline std::map<std::uint64_t, std::uint64_t> referenceSequences(
-    std::span<const std::byte> bytes, const analysis::AlphabetOptions& options,
-    analysis::NgramOptions sequences, AlphabetCounts& letters) {
+// The encoding a file is read in, as the alphabet tally chooses it from the options and the
+// byte-order mark, and how many bytes of mark to skip.
+inline std::pair<TextEncoding, std::size_t> referenceEncoding(
+    std::span<const std::byte> bytes, const analysis::AlphabetOptions& options) {
     std::optional<TextEncoding> marked;
     if (bytes.size() >= 2 && bytes[0] == std::byte{0xFF} && bytes[1] == std::byte{0xFE}) {
         marked = TextEncoding::utf16LittleEndian;
@@ -250,7 +249,16 @@ inline std::map<std::uint64_t, std::uint64_t> referenceSequences(
         marked = TextEncoding::utf16BigEndian;
     }
     const TextEncoding encoding = options.encoding.value_or(marked.value_or(TextEncoding::utf8));
-    const std::size_t skip = marked && encoding == *marked ? 2 : 0;
+    return {encoding, marked && encoding == *marked ? 2 : 0};
+}
+
+// The sequences of `bytes` (a file's, its byte-order mark chosen as the alphabet tally chooses
+// it): the characters decoded, put in NFC and looked up, then referenceWindow(). `letters`
+// receives the letters and invalid sequences.
+inline std::map<std::uint64_t, std::uint64_t> referenceSequences(
+    std::span<const std::byte> bytes, const analysis::AlphabetOptions& options,
+    analysis::NgramOptions sequences, AlphabetCounts& letters) {
+    const auto [encoding, skip] = referenceEncoding(bytes, options);
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()) + skip,
                                 bytes.size() - skip);
     letters.letters.assign(options.alphabet.size(), 0);

@@ -18,6 +18,7 @@
 #include "InputFile.h"
 #include "LetterTally.h"
 #include "NgramTally.h"
+#include "ReferenceLetters.h"
 
 namespace glyphmeter::testing {
 
@@ -164,15 +165,7 @@ struct ReferenceAlphabet {
 inline ReferenceAlphabet referenceAlphabet(std::span<const std::byte> bytes,
                                            const analysis::AlphabetOptions& options,
                                            std::int64_t limit = analysis::letterLimit) {
-    using analysis::TextEncoding;
-    std::optional<TextEncoding> marked;
-    if (bytes.size() >= 2 && bytes[0] == std::byte{0xFF} && bytes[1] == std::byte{0xFE}) {
-        marked = TextEncoding::utf16LittleEndian;
-    } else if (bytes.size() >= 2 && bytes[0] == std::byte{0xFE} && bytes[1] == std::byte{0xFF}) {
-        marked = TextEncoding::utf16BigEndian;
-    }
-    const TextEncoding encoding = options.encoding.value_or(marked.value_or(TextEncoding::utf8));
-    const std::size_t skip = marked && encoding == *marked ? 2 : 0;
+    const auto [encoding, skip] = referenceEncoding(bytes, options);
     const analysis::AlphabetCounter counter(options.alphabet, encoding, options.foldAccents);
     ReferenceAlphabet result;
     result.counts = counter.emptyCounts();
