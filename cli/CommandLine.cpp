@@ -556,6 +556,12 @@ std::string usageText() {
                                  bracketed(spelled(OptionCode::top)), "FILE..."}) +
            usageLine("  or:  ", {std::string(spelled(OptionCode::merge)), format, order, statistics,
                                  bracketed(spelled(OptionCode::top)), "FILE..."}) +
+           usageLine("  or:  ",
+                     {bracketed(std::string(spelled(OptionCode::alphabet))
+                                    .append(" | ")
+                                    .append(spelled(OptionCode::letters))),
+                      bracketed(spelled(OptionCode::encoding)),
+                      bracketed(spelled(OptionCode::foldAccents)), "[OPTION]...", "FILE..."}) +
            usageLine("  or:  ", {"[OPTION]...", std::string(spelled(OptionCode::fileList))});
 }
 
