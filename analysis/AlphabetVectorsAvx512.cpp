@@ -106,26 +106,25 @@ struct LetterSums {
         }
     }
 
-    // The sixteen waiting vectors through the tree; what overflows the eights is counted.
+    // Eight waiting vectors into the running sums; the carries out of the fours in `eightsOut`.
+    GLYPHMETER_VECTORS void addEight(const Planes* vectors, Planes& eightsOut) {
+        Planes twosA, twosB, foursA, foursB;
+        carrySaveAdd(ones, vectors[0], vectors[1], twosA);
+        carrySaveAdd(ones, vectors[2], vectors[3], twosB);
+        carrySaveAdd(twos, twosA, twosB, foursA);
+        carrySaveAdd(ones, vectors[4], vectors[5], twosA);
+        carrySaveAdd(ones, vectors[6], vectors[7], twosB);
+        carrySaveAdd(twos, twosA, twosB, foursB);
+        carrySaveAdd(fours, foursA, foursB, eightsOut);
+    }
+
+    // The sixteen waiting vectors through the tree; what overflows the eights goes up the
+    // levels above.
     __attribute__((target("avx512f,avx512bw,avx512vbmi,bmi,popcnt"), noinline)) void addWaiting() {
-        Planes twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
-        carrySaveAdd(ones, waiting[0], waiting[1], twosA);
-        carrySaveAdd(ones, waiting[2], waiting[3], twosB);
-        carrySaveAdd(twos, twosA, twosB, foursA);
-        carrySaveAdd(ones, waiting[4], waiting[5], twosA);
-        carrySaveAdd(ones, waiting[6], waiting[7], twosB);
-        carrySaveAdd(twos, twosA, twosB, foursB);
-        carrySaveAdd(fours, foursA, foursB, eightsA);
-        carrySaveAdd(ones, waiting[8], waiting[9], twosA);
-        carrySaveAdd(ones, waiting[10], waiting[11], twosB);
-        carrySaveAdd(twos, twosA, twosB, foursA);
-        carrySaveAdd(ones, waiting[12], waiting[13], twosA);
-        carrySaveAdd(ones, waiting[14], waiting[15], twosB);
-        carrySaveAdd(twos, twosA, twosB, foursB);
-        carrySaveAdd(fours, foursA, foursB, eightsB);
-        carrySaveAdd(eights, eightsA, eightsB, sixteens);
-        Planes carry;
-        copy(carry, sixteens);
+        Planes eightsA, eightsB, carry;
+        addEight(waiting, eightsA);
+        addEight(waiting + 8, eightsB);
+        carrySaveAdd(eights, eightsA, eightsB, carry);
         for (int level = 0; level < 4; ++level) {
             if ((blocks & (1u << level)) == 0) {
                 copy(highWaiting[level], carry);
